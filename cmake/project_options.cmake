@@ -1,0 +1,32 @@
+# Warnings and platform flags shared by every target of our own.
+function(vantrel_target_options target)
+  if(MSVC)
+    target_compile_options(${target} PRIVATE /W4 /WX /permissive- /utf-8)
+  else()
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Werror -Wshadow -Wconversion
+                                             -Wno-sign-conversion)
+  endif()
+  if(WIN32)
+    target_compile_definitions(${target} PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
+                                                 _WIN32_WINNT=0x0601 WINVER=0x0601)
+  endif()
+endfunction()
+
+if(MINGW)
+  # Static C and C++ runtimes: the programs must run on a bare Windows machine.
+  add_link_options(-static -static-libgcc -static-libstdc++)
+  if(CMAKE_BUILD_TYPE MATCHES "MinSizeRel|Release")
+    add_compile_options(-ffunction-sections -fdata-sections)
+    add_link_options(-Wl,--gc-sections -s)
+  endif()
+endif()
+
+# GoogleTest built from source with the same flags as our code.
+macro(vantrel_add_gtest)
+  if(NOT TARGET gtest)
+    set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+    add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  endif()
+endmacro()

@@ -1,0 +1,23 @@
+#pragma once
+// The feedback the prompt leaves for the agent: defer.cfg rewritten whole.
+
+#include <cstdint>
+#include <string>
+
+#include "platform.h"
+#include "prompt_state.h"
+#include "task_paths.h"
+
+namespace vantrel {
+
+// The exact bytes of defer.cfg after a feedback write: 8-bit text without a byte-order mark,
+// every line ended by CR LF. A character above 255 becomes one "?" per code point.
+// `postponeTime` (seconds) is written only after a postpone.
+std::string BuildFeedback(const PromptState& state, bool afterPostpone,
+                          std::int32_t postponeTime);
+
+// Rewrites defer.cfg with `bytes` while defer.lock exists; the lock is removed afterwards
+// whether or not the rewrite succeeded.
+void WriteFeedbackFile(Platform& platform, const TaskPaths& paths, std::string_view bytes);
+
+}  // namespace vantrel

@@ -1,0 +1,25 @@
+#pragma once
+// What the prompt knows about its task while it runs: the settings it read, the running
+// countdown and the outcome it will report.
+
+#include <cstdint>
+
+#include "fixed_text.h"
+
+namespace vantrel {
+
+inline constexpr std::size_t kShortTextSize = 100;
+using ShortText = FixedText<kShortTextSize>;
+
+struct PromptState {
+    ShortText m_szAction;              // the task's action word
+    std::int32_t m_nDelay = 0;         // first countdown, and the urgency threshold, seconds
+    std::int32_t m_nCountdownLength = 0;  // the running countdown, seconds; the bar's range
+    std::int32_t m_nRemainPostpone = 0;   // postpones the user has left
+    std::int32_t m_nSecondsLeft = 0;      // seconds left; the bar's position
+    ShortText m_szPostponed;           // "yes" once the user has postponed
+    bool m_bCancel = false;            // the agent's cancel flag was seen
+    bool m_bBarRed = false;            // the bar shows the urgent colour
+};
+
+}  // namespace vantrel

@@ -1,0 +1,54 @@
+#pragma once
+// The prompt's one dialog: template 102, topmost, counting down to the restart.
+
+#include <windows.h>
+
+#include "framework/controls.h"
+#include "framework/dialog.h"
+#include "framework/message_map.h"
+#include "mac_progress_ctrl.h"
+#include "prompt_state.h"
+#include "task_paths.h"
+#include "win_platform.h"
+
+class CVantrelDlg : public fw::Dialog {
+public:
+    CVantrelDlg();
+    ~CVantrelDlg() override = default;
+
+protected:
+    void DoDataExchange(fw::DataExchange& exchange) override;
+    BOOL OnInitDialog() override;
+    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    bool ReadTaskSettings();
+    void WriteFeedback(bool afterPostpone);
+    void InitDialogTexts();
+    void UpdatePostponeAndCountdown();
+
+    bool OnPaint(WPARAM, LPARAM, LRESULT& result);
+    bool OnQueryDragIcon(WPARAM, LPARAM, LRESULT& result);
+    bool OnTimerMessage(WPARAM wParam, LPARAM, LRESULT& result);
+    bool OnShowWindow(WPARAM, LPARAM, LRESULT&) { return false; }
+    void OnCancelClicked() { OnCancel(); }
+    void OnMessageChange() {}
+    void OnSliderValueClicked() {}
+    void OnActNow();
+    void OnPostpone();
+    void OnProgressCustomDraw(NMHDR*, LRESULT* result) { *result = 0; }
+    void OnSliderNotify(NMHDR* notification, LRESULT* result);
+    void OnTimer(UINT_PTR id);
+    // The task files are known; without them nothing may be written or run.
+    bool HasTaskFiles() const { return !m_paths.m_szCfgPath.empty(); }
+
+    static const fw::MessageMapEntry<CVantrelDlg> kMessageMap[];
+
+    HICON m_hIcon = nullptr;
+    CMacProgressCtrl m_progress;
+    fw::SliderCtrl m_slider;
+    vantrel::PromptState m_state;
+    vantrel::TaskPaths m_paths;
+    vantrel::ShortText m_szCountdownLabel;
+    vantrel::WinPlatform m_platform;
+};

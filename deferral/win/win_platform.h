@@ -1,0 +1,18 @@
+#pragma once
+// The core's platform services on the real Windows API.
+
+#include "platform.h"
+
+namespace vantrel {
+
+class WinPlatform : public Platform {
+public:
+    WideString ReadProfileString(WideView section, WideView key, WideView fallback,
+                                 std::uint32_t length, const char16_t* path) override;
+    bool FileExists(const char16_t* path) override;
+    bool CreateEmptyFile(const char16_t* path) override;
+    bool RewriteFile(const char16_t* path, std::string_view bytes) override;
+    void RemoveFile(const char16_t* path) override;
+};
+
+}  // namespace vantrel

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Builds every preset and runs every test: native (sanitizers, fuzzers) and, under Wine in
+# a private prefix and Xvfb display, the Windows and end-to-end tests. Exits non-zero on
+# any failure. BUILD_ROOT chooses where the builds and the Wine prefix go.
+set -uo pipefail
+repo=$(cd "$(dirname "$0")/.." && pwd)
+build_root=${BUILD_ROOT:-$repo/build}
+
+bash "$repo/scripts/setup.sh" || { echo "test: setup failed" >&2; exit 1; }
+source "$repo/scripts/wine_env.sh"
+
+status=0
+step() {
+  echo "== $*"
+  "$@" || { echo "test: FAILED: $*" >&2; status=1; return 1; }
+}
+
+presets=(native win64 win32)
+for p in "${presets[@]}"; do
+  step cmake --preset "$p" -B "$build_root/$p" -Wno-dev >/dev/null &&
+    step timeout 3600 cmake --build "$build_root/$p" || continue
+done
+
+step timeout 1800 ctest --test-dir "$build_root/native" --output-on-failure --timeout 300
+
+trap wine_env_stop EXIT
+if wine_env_start_xvfb && wine_env_prefix "$build_root/wine-prefix" desktop; then
+  for p in win64 win32; do
+    step timeout 1800 ctest --test-dir "$build_root/$p" --output-on-failure --timeout 300
+  done
+else
+  echo "test: could not prepare Wine and Xvfb" >&2
+  status=1
+fi
+wine_env_stop
+trap - EXIT
+
+if [ $status -eq 0 ]; then echo "== all tests passed"; else echo "== some tests FAILED"; fi
+exit $status

@@ -1,0 +1,53 @@
+# Sourced by the test and demo scripts: a private Wine prefix and, when asked, a private
+# Xvfb display. Everything started here is stopped by wine_env_stop, by pid.
+
+WINE_ENV_XVFB_PID=""
+
+# Starts Xvfb on the first free display number from 90 and exports DISPLAY.
+wine_env_start_xvfb() {
+  local n
+  for n in $(seq 90 150); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
+  done
+  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  WINE_ENV_XVFB_PID=$!
+  export DISPLAY=":$n"
+  local i
+  for i in $(seq 1 100); do
+    if xdpyinfo >/dev/null 2>&1; then return 0; fi
+    if ! kill -0 "$WINE_ENV_XVFB_PID" 2>/dev/null; then break; fi
+    sleep 0.1
+  done
+  echo "wine_env: Xvfb did not start on $DISPLAY" >&2
+  return 1
+}
+
+# Makes (or reuses) the prefix $1 and exports WINEPREFIX. With $2 = desktop, every window
+# of the prefix opens in one virtual desktop, which draws captions without a window manager.
+wine_env_prefix() {
+  export WINEPREFIX="$1" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  mkdir -p "$WINEPREFIX"
+  # The wineserver must start with DISPLAY set, so end any that runs without it.
+  timeout 30 wineserver -k >/dev/null 2>&1 || true
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "wine_env: creating Wine prefix $WINEPREFIX"
+  fi
+  timeout 300 wineboot -i >/dev/null 2>&1
+  local key='HKCU\Software\Wine\Explorer'
+  if [ "${2:-}" = desktop ]; then
+    timeout 60 wine reg add "$key" /v Desktop /d Default /f >/dev/null 2>&1
+    timeout 60 wine reg add "$key\\Desktops" /v Default /d 1024x768 /f >/dev/null 2>&1
+  else
+    timeout 60 wine reg delete "$key" /v Desktop /f >/dev/null 2>&1 || true
+  fi
+  timeout 60 wineserver -w >/dev/null 2>&1 || true
+}
+
+wine_env_stop() {
+  if [ -n "${WINEPREFIX:-}" ]; then timeout 30 wineserver -k >/dev/null 2>&1 || true; fi
+  if [ -n "$WINE_ENV_XVFB_PID" ]; then
+    kill "$WINE_ENV_XVFB_PID" 2>/dev/null || true
+    wait "$WINE_ENV_XVFB_PID" 2>/dev/null || true
+    WINE_ENV_XVFB_PID=""
+  fi
+}

@@ -1,0 +1,115 @@
+#include "prompt_run.h"
+
+#include <vector>
+
+namespace e2e {
+namespace {
+
+constexpr char kShutdownStub[] =
+    "@echo off\r\n"
+    "echo %*>>\"%~dp0shutdown.log\"\r\n";
+
+struct Search {
+    DWORD pid;
+    HWND found;
+};
+
+BOOL CALLBACK FindDialogOf(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<Search*>(param);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(window, &pid);
+    wchar_t cls[32] = {};
+    ::GetClassNameW(window, cls, 32);
+    if (pid == search->pid && std::wstring(cls) == L"#32770" && ::IsWindowVisible(window)) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+std::wstring WindowText(HWND window) {
+    DWORD_PTR length = 0;
+    if (!::SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) {
+        return L"<no answer>";
+    }
+    std::vector<wchar_t> text(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    ::SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                          SMTO_ABORTIFHUNG, 5000, &copied);
+    return std::wstring(text.data(), copied);
+}
+
+PromptRun::PromptRun() {
+    const std::wstring exe = testsupport::ModuleDirectory() + L"plimsay.exe";
+    ::CopyFileW(exe.c_str(), ProgramFile(L"plimsay.exe").c_str(), FALSE);
+    testsupport::WriteBytes(m_work / L"shutdown.bat", kShutdownStub);
+}
+
+PromptRun::~PromptRun() {
+    if (m_process.hProcess != nullptr) {
+        if (Running()) {
+            ::TerminateProcess(m_process.hProcess, 1);
+            ::WaitForSingleObject(m_process.hProcess, 5000);
+        }
+        ::CloseHandle(m_process.hThread);
+        ::CloseHandle(m_process.hProcess);
+    }
+}
+
+bool PromptRun::WriteProgramFile(const wchar_t* name, const std::string& bytes) const {
+    return testsupport::WriteBytes(ProgramFile(name), bytes);
+}
+
+std::optional<std::string> PromptRun::ReadProgramFile(const wchar_t* name) const {
+    return testsupport::ReadBytes(ProgramFile(name));
+}
+
+std::string PromptRun::ShutdownLog() const {
+    return testsupport::ReadBytes(m_work / L"shutdown.log").value_or("");
+}
+
+bool PromptRun::Start() {
+    std::wstring command = L"\"" + ProgramFile(L"plimsay.exe") + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    return ::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                            WorkDir().c_str(), &startup, &m_process) != FALSE;
+}
+
+HWND PromptRun::WaitForDialog(DWORD timeoutMs) {
+    const ULONGLONG end = ::GetTickCount64() + timeoutMs;
+    while (::GetTickCount64() < end) {
+        Search search{m_process.dwProcessId, nullptr};
+        ::EnumWindows(FindDialogOf, reinterpret_cast<LPARAM>(&search));
+        if (search.found != nullptr) return m_dialog = search.found;
+        if (!Running()) break;
+        ::Sleep(50);
+    }
+    return nullptr;
+}
+
+bool PromptRun::WaitForExit(DWORD timeoutMs, DWORD* exitCode) {
+    if (m_process.hProcess == nullptr ||
+        ::WaitForSingleObject(m_process.hProcess, timeoutMs) != WAIT_OBJECT_0) {
+        return false;
+    }
+    if (exitCode != nullptr) ::GetExitCodeProcess(m_process.hProcess, exitCode);
+    return true;
+}
+
+bool PromptRun::Running() const {
+    return m_process.hProcess != nullptr &&
+           ::WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+std::wstring PromptRun::Text(int id) const { return WindowText(Item(id)); }
+
+void PromptRun::PressEscape() const {
+    HWND target = Item(1004);
+    ::PostMessageW(target, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+    ::PostMessageW(target, WM_KEYUP, VK_ESCAPE, static_cast<LPARAM>(0xC0010001u));
+}
+
+}  // namespace e2e

@@ -1,0 +1,53 @@
+#pragma once
+// Runs the real plimsay.exe as the agent would: copied into a directory of its own with the
+// task files, started with another directory as its current one, which holds a
+// shutdown.bat stub that records its arguments instead of restarting.
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "win_files.h"
+
+namespace e2e {
+
+class PromptRun {
+public:
+    PromptRun();
+    ~PromptRun();  // ends a prompt that is still running
+    PromptRun(const PromptRun&) = delete;
+    PromptRun& operator=(const PromptRun&) = delete;
+
+    const std::wstring& ProgramDir() const { return m_program.path(); }
+    const std::wstring& WorkDir() const { return m_work.path(); }
+    std::wstring ProgramFile(const wchar_t* name) const { return m_program / name; }
+    bool WriteProgramFile(const wchar_t* name, const std::string& bytes) const;
+    std::optional<std::string> ReadProgramFile(const wchar_t* name) const;
+    // What the restart stub recorded, one line per run; empty when it never ran.
+    std::string ShutdownLog() const;
+
+    bool Start();
+    // The prompt's dialog once it is visible, or null after the timeout.
+    HWND WaitForDialog(DWORD timeoutMs = 15000);
+    // True once the process has ended, with its exit code.
+    bool WaitForExit(DWORD timeoutMs, DWORD* exitCode = nullptr);
+    bool Running() const;
+
+    HWND Dialog() const { return m_dialog; }
+    HWND Item(int id) const { return ::GetDlgItem(m_dialog, id); }
+    std::wstring Text(int id) const;
+    // An Esc key press, delivered to the dialog's modal loop.
+    void PressEscape() const;
+
+private:
+    testsupport::TempDirectory m_program{L"prog"};
+    testsupport::TempDirectory m_work{L"work"};
+    PROCESS_INFORMATION m_process{};
+    HWND m_dialog = nullptr;
+};
+
+// The text of any window, read through WM_GETTEXT as another process sees it.
+std::wstring WindowText(HWND window);
+
+}  // namespace e2e

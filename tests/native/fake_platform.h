@@ -1,0 +1,61 @@
+#pragma once
+// An in-memory platform: profile files, existing files and a log of file writes.
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform.h"
+
+namespace vantrel::testing {
+
+class FakePlatform : public Platform {
+public:
+    // Profile values by file, then "section/key" in lower case, as the real service matches.
+    void SetProfile(const WideString& path, const WideString& section, const WideString& key,
+                    const WideString& value) {
+        m_files[path] = true;
+        m_profiles[path][Lower(section) + u"/" + Lower(key)] = value;
+    }
+    void AddFile(const WideString& path) { m_files[path] = true; }
+
+    WideString ReadProfileString(WideView section, WideView key, WideView fallback,
+                                 std::uint32_t length, const char16_t* path) override {
+        WideString value(fallback);
+        auto file = m_profiles.find(path);
+        if (file != m_profiles.end()) {
+            auto entry = file->second.find(Lower(WideString(section)) + u"/" + Lower(WideString(key)));
+            if (entry != file->second.end()) value = entry->second;
+        }
+        return value.substr(0, length == 0 ? 0 : length - 1);
+    }
+    bool FileExists(const char16_t* path) override { return m_files.count(path) != 0; }
+    bool CreateEmptyFile(const char16_t* path) override {
+        m_log.push_back(u"create " + WideString(path));
+        return true;
+    }
+    bool RewriteFile(const char16_t* path, std::string_view bytes) override {
+        m_log.push_back(u"rewrite " + WideString(path));
+        if (m_failRewrite) return false;
+        m_written[path] = std::string(bytes);
+        return true;
+    }
+    void RemoveFile(const char16_t* path) override { m_log.push_back(u"remove " + WideString(path)); }
+
+    std::vector<WideString> m_log;
+    std::map<WideString, std::string> m_written;
+    bool m_failRewrite = false;
+
+private:
+    static WideString Lower(WideString text) {
+        std::transform(text.begin(), text.end(), text.begin(), [](char16_t c) {
+            return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c;
+        });
+        return text;
+    }
+    std::map<WideString, std::map<WideString, WideString>> m_profiles;
+    std::map<WideString, bool> m_files;
+};
+
+}  // namespace vantrel::testing
