@@ -3,22 +3,25 @@
 
 WINE_ENV_XVFB_PID=""
 
-# Starts Xvfb on the first free display number from 90 and exports DISPLAY.
+# Starts Xvfb on the first free display number from 90 and exports DISPLAY. Another run
+# may take the same number at the same moment, so a display that dies is skipped.
 wine_env_start_xvfb() {
-  local n
+  local n i
   for n in $(seq 90 150); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    WINE_ENV_XVFB_PID=$!
+    export DISPLAY=":$n"
+    for i in $(seq 1 100); do
+      kill -0 "$WINE_ENV_XVFB_PID" 2>/dev/null || break
+      if xdpyinfo >/dev/null 2>&1; then return 0; fi
+      sleep 0.1
+    done
+    kill "$WINE_ENV_XVFB_PID" 2>/dev/null || true
+    wait "$WINE_ENV_XVFB_PID" 2>/dev/null || true
+    WINE_ENV_XVFB_PID=""
   done
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-  WINE_ENV_XVFB_PID=$!
-  export DISPLAY=":$n"
-  local i
-  for i in $(seq 1 100); do
-    if xdpyinfo >/dev/null 2>&1; then return 0; fi
-    if ! kill -0 "$WINE_ENV_XVFB_PID" 2>/dev/null; then break; fi
-    sleep 0.1
-  done
-  echo "wine_env: Xvfb did not start on $DISPLAY" >&2
+  echo "wine_env: Xvfb did not start" >&2
   return 1
 }
 

@@ -3,7 +3,10 @@
 #include <windows.h>
 
 #include <io.h>
+#include <stdio.h>
+#include <stdlib.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "framework/unique_handle.h"
@@ -13,6 +16,20 @@ namespace vantrel {
 namespace {
 
 std::wstring WinPath(const char16_t* path) { return ToWin(path != nullptr ? path : u""); }
+
+std::optional<std::string> ReadAll(FILE* file, std::size_t maxBytes) {
+    if (file == nullptr) return std::nullopt;
+    std::string bytes;
+    char chunk[4096];
+    while (bytes.size() < maxBytes) {
+        const std::size_t want = std::min(sizeof chunk, maxBytes - bytes.size());
+        const std::size_t got = fread(chunk, 1, want, file);
+        bytes.append(chunk, got);
+        if (got < want) break;
+    }
+    fclose(file);
+    return bytes;
+}
 
 // Opens for writing without emptying and without caring for hidden or system attributes,
 // which would make CREATE_ALWAYS fail on a file the agent marked so. A read-only file is
@@ -59,5 +76,28 @@ bool WinPlatform::RewriteFile(const char16_t* path, std::string_view bytes) {
 }
 
 void WinPlatform::RemoveFile(const char16_t* path) { ::DeleteFileW(WinPath(path).c_str()); }
+
+std::optional<std::string> WinPlatform::ReadFileBytes(const std::string& ansiPath,
+                                                      std::size_t maxBytes) {
+    return ReadAll(fopen(ansiPath.c_str(), "rb"), maxBytes);
+}
+
+std::optional<std::string> WinPlatform::ReadFileBytes(const char16_t* path, std::size_t maxBytes) {
+    return ReadAll(_wfopen(WinPath(path).c_str(), L"rb"), maxBytes);
+}
+
+WideString WinPlatform::MultiByteToWide(unsigned codePage, std::string_view text) {
+    // Neither UTF-8 nor an ANSI code page gives more UTF-16 units than bytes.
+    const std::string terminated(text);
+    std::vector<wchar_t> buffer(terminated.size() + 1, L'\0');
+    const int units = ::MultiByteToWideChar(codePage, 0, terminated.c_str(), -1, buffer.data(),
+                                            static_cast<int>(buffer.size()));
+    if (units == 0) return {};
+    return FromWin(std::wstring_view(buffer.data()));
+}
+
+std::uint16_t WinPlatform::UserUiLanguage() { return ::GetUserDefaultUILanguage(); }
+
+void WinPlatform::RunCommand(const char* commandLine) { ::system(commandLine); }
 
 }  // namespace vantrel

@@ -13,6 +13,12 @@ public:
     bool CreateEmptyFile(const char16_t* path) override;
     bool RewriteFile(const char16_t* path, std::string_view bytes) override;
     void RemoveFile(const char16_t* path) override;
+    std::optional<std::string> ReadFileBytes(const std::string& ansiPath,
+                                             std::size_t maxBytes) override;
+    std::optional<std::string> ReadFileBytes(const char16_t* path, std::size_t maxBytes) override;
+    WideString MultiByteToWide(unsigned codePage, std::string_view text) override;
+    std::uint16_t UserUiLanguage() override;
+    void RunCommand(const char* commandLine) override;
 };
 
 }  // namespace vantrel

@@ -2,6 +2,7 @@
 // An in-memory platform: profile files, existing files and a log of file writes.
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
@@ -42,6 +43,30 @@ public:
         return true;
     }
     void RemoveFile(const char16_t* path) override { m_log.push_back(u"remove " + WideString(path)); }
+
+    std::optional<std::string> ReadFileBytes(const std::string& ansiPath,
+                                             std::size_t maxBytes) override {
+        auto file = m_narrowFiles.find(ansiPath);
+        if (file == m_narrowFiles.end()) return std::nullopt;
+        return file->second.substr(0, maxBytes);
+    }
+    std::optional<std::string> ReadFileBytes(const char16_t* path, std::size_t maxBytes) override {
+        auto file = m_wideFiles.find(path);
+        if (file == m_wideFiles.end()) return std::nullopt;
+        return file->second.substr(0, maxBytes);
+    }
+    // One unit per byte: enough for ASCII; tests of other texts set their own converter.
+    WideString MultiByteToWide(unsigned, std::string_view text) override {
+        return WideString(text.begin(), text.end());
+    }
+    std::uint16_t UserUiLanguage() override { return m_langId; }
+    void RunCommand(const char* commandLine) override {
+        m_log.push_back(u"run " + WideString(commandLine, commandLine + strlen(commandLine)));
+    }
+
+    std::map<std::string, std::string> m_narrowFiles;
+    std::map<WideString, std::string> m_wideFiles;
+    std::uint16_t m_langId = 0x0409;
 
     std::vector<WideString> m_log;
     std::map<WideString, std::string> m_written;
