@@ -3,4 +3,10 @@
 
 #include "framework/controls.h"
 
-class CMacProgressCtrl : public fw::ProgressCtrl {};
+#include <cstdint>
+
+// Stand-in until the owner-drawn bar arrives.
+class CMacProgressCtrl : public fw::ProgressCtrl {
+public:
+    void SetBarColor(std::uint32_t) {}
+};

@@ -1,9 +1,11 @@
 #pragma once
-// The dialog's window timers.
+// The dialog's window timers, as the countdown rules number them.
 
 #include <windows.h>
 
-constexpr UINT_PTR kTimerCountdown = 1;   // the first countdown
-constexpr UINT_PTR kTimerPostponed = 2;   // a postponed countdown
-constexpr UINT_PTR kTimerCancelFlag = 3;  // polls for cancel.flag
+#include "countdown.h"
+
+constexpr UINT_PTR kTimerCountdown = static_cast<UINT_PTR>(vantrel::TimerId::kCountdown);
+constexpr UINT_PTR kTimerPostponed = static_cast<UINT_PTR>(vantrel::TimerId::kPostponed);
+constexpr UINT_PTR kTimerCancelFlag = static_cast<UINT_PTR>(vantrel::TimerId::kCancelFlag);
 constexpr UINT kTimerPeriodMs = 1000;

@@ -11,6 +11,13 @@
 
 using vantrel::WideString;
 
+namespace {
+
+constexpr char kSection[] = "IDD_VANTREL_DIALOG";
+constexpr char kRestartCommand[] = "shutdown /r /f";
+
+}  // namespace
+
 const fw::MessageMapEntry<CVantrelDlg> CVantrelDlg::kMessageMap[] = {
     fw::MapMessage(WM_PAINT, &CVantrelDlg::OnPaint),
     fw::MapMessage(WM_QUERYDRAGICON, &CVantrelDlg::OnQueryDragIcon),
@@ -80,7 +87,77 @@ void CVantrelDlg::WriteFeedback(bool afterPostpone) {
 
 void CVantrelDlg::InitDialogTexts() {}
 
-void CVantrelDlg::UpdatePostponeAndCountdown() {}
+void CVantrelDlg::UpdatePostponeAndCountdown() {
+    Apply(vantrel::UpdatePostponeAndCountdown(m_state));
+}
+
+void CVantrelDlg::SetBarColor(std::uint32_t colour) {
+    m_progress.SetBarColor(colour);
+    m_progress.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+}
+
+void CVantrelDlg::Apply(const vantrel::Effects& effects) {
+    using Kind = vantrel::Effect::Kind;
+    for (const vantrel::Effect& effect : effects) {
+        const auto value = static_cast<std::int32_t>(effect.value);
+        switch (effect.kind) {
+            case Kind::kSetPostponeText: {
+                const WideString text = vantrel::PostponeButtonText(
+                    GetText(kSection, "IDPOSTPONE", "Postpone"),
+                    GetText(kSection, "IDPOSTPONE_REMAIN", "Remain:"), value);
+                SetDlgItemTextW(IDC_POSTPONE, vantrel::ToWin(text).c_str());
+                break;
+            }
+            case Kind::kDisablePostpone:
+                EnableDlgItem(IDC_POSTPONE, FALSE);
+                EnableDlgItem(IDC_SLIDER, FALSE);
+                break;
+            case Kind::kShowCountdown: {
+                const vantrel::CountdownDigits digits = vantrel::FormatCountdown(value);
+                SetDlgItemTextW(IDC_MINUTES, vantrel::ToWin(digits.minutes).c_str());
+                SetDlgItemTextW(IDC_SECONDS, vantrel::ToWin(digits.seconds).c_str());
+                break;
+            }
+            case Kind::kSetBarRange:
+                // 32 bits, so that no countdown length leaves the bar an empty range.
+                m_progress.SendMessageW(PBM_SETRANGE32, 0, value);
+                break;
+            case Kind::kSetBarPos:
+                m_progress.SendMessageW(PBM_SETPOS, static_cast<WPARAM>(value), 0);
+                break;
+            case Kind::kSetBarColor:
+                SetBarColor(static_cast<std::uint32_t>(effect.value));
+                break;
+            case Kind::kMinimize:
+                ShowWindow(SW_MINIMIZE);
+                break;
+            case Kind::kShowNormal:
+                ShowWindow(SW_SHOWNORMAL);
+                break;
+            case Kind::kBringToTop:
+                BringWindowToTop();
+                break;
+            case Kind::kSetForeground:
+                SetForegroundWindow();
+                break;
+            case Kind::kKillTimer:
+                KillTimer(static_cast<UINT_PTR>(effect.value));
+                break;
+            case Kind::kSetTimer:
+                SetTimer(static_cast<UINT_PTR>(effect.value), kTimerPeriodMs);
+                break;
+            case Kind::kWriteFeedback:
+                WriteFeedback(effect.value != 0);
+                break;
+            case Kind::kRunRestart:
+                m_platform.RunCommand(kRestartCommand);
+                break;
+            case Kind::kEndDialog:
+                OnOK();
+                break;
+        }
+    }
+}
 
 bool CVantrelDlg::OnPaint(WPARAM, LPARAM, LRESULT&) {
     if (!IsIconic()) return false;
@@ -106,10 +183,27 @@ bool CVantrelDlg::OnTimerMessage(WPARAM wParam, LPARAM, LRESULT&) {
     return false;  // every tick goes on to the default processing
 }
 
-void CVantrelDlg::OnTimer(UINT_PTR) {}
+void CVantrelDlg::OnTimer(UINT_PTR id) {
+    if (!HasTaskFiles()) return;
+    const bool cancelFlag =
+        id == kTimerCancelFlag && m_platform.FileExists(m_paths.m_szCancelFlagPath.c_str());
+    Apply(vantrel::OnTimer(m_state, static_cast<vantrel::TimerId>(id), cancelFlag));
+}
 
-void CVantrelDlg::OnActNow() {}
+void CVantrelDlg::OnActNow() {
+    if (HasTaskFiles()) Apply(vantrel::OnActNow(m_state));
+}
 
-void CVantrelDlg::OnPostpone() {}
+void CVantrelDlg::OnPostpone() {
+    if (HasTaskFiles()) Apply(vantrel::OnPostpone(m_state, m_slider.GetPos()));
+}
 
-void CVantrelDlg::OnSliderNotify(NMHDR*, LRESULT* result) { *result = 0; }
+void CVantrelDlg::OnSliderNotify(NMHDR*, LRESULT* result) {
+    SetDlgItemTextW(IDC_SLIDER_VALUE, vantrel::ToWin(vantrel::SliderLabel(m_slider.GetPos())).c_str());
+    *result = 0;
+}
+
+// Stand-in until the catalogue arrives: every text is its default.
+WideString CVantrelDlg::GetText(const char*, const char*, const char* fallback) {
+    return vantrel::Widen(fallback);
+}

@@ -5,6 +5,7 @@
 
 #include "framework/controls.h"
 #include "framework/dialog.h"
+#include "countdown.h"
 #include "framework/message_map.h"
 #include "mac_progress_ctrl.h"
 #include "prompt_state.h"
@@ -26,6 +27,10 @@ private:
     void WriteFeedback(bool afterPostpone);
     void InitDialogTexts();
     void UpdatePostponeAndCountdown();
+    // Carries out what the countdown rules decided, in their order.
+    void Apply(const vantrel::Effects& effects);
+    void SetBarColor(std::uint32_t colour);
+    vantrel::WideString GetText(const char* section, const char* key, const char* fallback);
 
     bool OnPaint(WPARAM, LPARAM, LRESULT& result);
     bool OnQueryDragIcon(WPARAM, LPARAM, LRESULT& result);

@@ -83,7 +83,13 @@ HWND PromptRun::WaitForDialog(DWORD timeoutMs) {
     while (::GetTickCount64() < end) {
         Search search{m_process.dwProcessId, nullptr};
         ::EnumWindows(FindDialogOf, reinterpret_cast<LPARAM>(&search));
-        if (search.found != nullptr) return m_dialog = search.found;
+        // Clicks only reach a window whose thread has the input, so wait for it too.
+        if (search.found != nullptr && ::GetForegroundWindow() == search.found) {
+            // Wine maps a new window asynchronously and, for a moment after, undoes a
+            // minimise the program asks for; no user is that quick, so give it that moment.
+            ::Sleep(300);
+            return m_dialog = search.found;
+        }
         if (!Running()) break;
         ::Sleep(50);
     }

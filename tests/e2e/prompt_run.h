@@ -28,7 +28,7 @@ public:
     std::string ShutdownLog() const;
 
     bool Start();
-    // The prompt's dialog once it is visible, or null after the timeout.
+    // The prompt's dialog once it is visible and in the foreground, or null after the timeout.
     HWND WaitForDialog(DWORD timeoutMs = 15000);
     // True once the process has ended, with its exit code.
     bool WaitForExit(DWORD timeoutMs, DWORD* exitCode = nullptr);
