@@ -55,9 +55,11 @@ public:
         if (file == m_wideFiles.end()) return std::nullopt;
         return file->second.substr(0, maxBytes);
     }
-    // One unit per byte: enough for ASCII; tests of other texts set their own converter.
+    // One unit per byte (Latin-1): enough where the code page does not matter.
     WideString MultiByteToWide(unsigned, std::string_view text) override {
-        return WideString(text.begin(), text.end());
+        WideString wide;
+        for (char c : text) wide.push_back(static_cast<unsigned char>(c));
+        return wide;
     }
     std::uint16_t UserUiLanguage() override { return m_langId; }
     void RunCommand(const char* commandLine) override {
