@@ -1,5 +1,6 @@
 #include "vantrel_dlg.h"
 
+#include "dialog_texts.h"
 #include "feedback.h"
 #include "framework/app.h"
 #include "framework/gdi.h"
@@ -15,6 +16,21 @@ namespace {
 
 constexpr char kSection[] = "IDD_VANTREL_DIALOG";
 constexpr char kRestartCommand[] = "shutdown /r /f";
+
+int ControlOf(vantrel::TextTarget target) {
+    using T = vantrel::TextTarget;
+    switch (target) {
+        case T::kMessage: return IDC_MESSAGE;
+        case T::kCountdownLabel: return IDC_COUNTDOWN_LABEL;
+        case T::kActNow: return IDC_ACT_NOW;
+        case T::kPostponeLabel: return IDC_POSTPONE_LABEL;
+        case T::kMinutesUnit: return IDC_MINUTES_UNIT;
+        case T::kSecondsUnit: return IDC_SECONDS_UNIT;
+        case T::kSliderUnit: return IDC_SLIDER_UNIT;
+        case T::kCaption: break;
+    }
+    return 0;
+}
 
 }  // namespace
 
@@ -85,7 +101,26 @@ void CVantrelDlg::WriteFeedback(bool afterPostpone) {
                                vantrel::BuildFeedback(m_state, afterPostpone, postponeTime));
 }
 
-void CVantrelDlg::InitDialogTexts() {}
+void CVantrelDlg::InitDialogTexts() {
+    const vantrel::DialogTextPlan plan = vantrel::PlanDialogTexts(
+        m_platform, m_paths, m_state.m_szAction.view(),
+        [this](const char* key, const char* fallback) { return GetText(kSection, key, fallback); });
+    for (const vantrel::DialogText& text : plan.texts) {
+        const std::wstring shown = vantrel::ToWin(text.text);
+        if (text.target == vantrel::TextTarget::kCaption) {
+            SetWindowTextW(shown.c_str());
+        } else {
+            SetDlgItemTextW(ControlOf(text.target), shown.c_str());
+        }
+    }
+    m_szCountdownLabel = plan.countdownLabel;
+
+    SetBarColor(vantrel::kBarRed);
+    m_state.m_bBarRed = true;
+    m_slider.SetRange(1, plan.sliderMaximum, FALSE);
+    m_slider.SetPageSize(1);
+    m_slider.SetPos(plan.sliderPosition, TRUE);
+}
 
 void CVantrelDlg::UpdatePostponeAndCountdown() {
     Apply(vantrel::UpdatePostponeAndCountdown(m_state));
