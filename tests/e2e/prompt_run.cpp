@@ -78,22 +78,30 @@ bool PromptRun::Start() {
                             WorkDir().c_str(), &startup, &m_process) != FALSE;
 }
 
-HWND PromptRun::WaitForDialog(DWORD timeoutMs) {
+HWND PromptRun::WaitForVisible(DWORD timeoutMs) {
     const ULONGLONG end = ::GetTickCount64() + timeoutMs;
     while (::GetTickCount64() < end) {
         Search search{m_process.dwProcessId, nullptr};
         ::EnumWindows(FindDialogOf, reinterpret_cast<LPARAM>(&search));
-        // Clicks only reach a window whose thread has the input, so wait for it too.
-        if (search.found != nullptr && ::GetForegroundWindow() == search.found) {
-            // Wine maps a new window asynchronously and, for a moment after, undoes a
-            // minimise the program asks for; no user is that quick, so give it that moment.
-            ::Sleep(300);
-            return m_dialog = search.found;
-        }
+        if (search.found != nullptr) return m_dialog = search.found;
         if (!Running()) break;
-        ::Sleep(50);
+        ::Sleep(5);
     }
     return nullptr;
+}
+
+HWND PromptRun::WaitForDialog(DWORD timeoutMs) {
+    const ULONGLONG end = ::GetTickCount64() + timeoutMs;
+    if (WaitForVisible(timeoutMs) == nullptr) return nullptr;
+    // Clicks only reach a window whose thread has the input, so wait for it too.
+    while (::GetForegroundWindow() != m_dialog) {
+        if (::GetTickCount64() >= end) return nullptr;
+        ::Sleep(20);
+    }
+    // Wine maps a new window asynchronously and, for a moment after, undoes a minimise
+    // the program asks for; no user is that quick, so give it that moment.
+    ::Sleep(300);
+    return m_dialog;
 }
 
 bool PromptRun::WaitForExit(DWORD timeoutMs, DWORD* exitCode) {

@@ -30,6 +30,8 @@ public:
     bool Start();
     // The prompt's dialog once it is visible and in the foreground, or null after the timeout.
     HWND WaitForDialog(DWORD timeoutMs = 15000);
+    // The dialog as soon as it is visible, without waiting for it to settle.
+    HWND WaitForVisible(DWORD timeoutMs = 15000);
     // True once the process has ended, with its exit code.
     bool WaitForExit(DWORD timeoutMs, DWORD* exitCode = nullptr);
     bool Running() const;
