@@ -78,7 +78,8 @@ TEST_F(DialogTextsTest, OnlyExactlyRebootGivesTheRebootWording) {
                           {u"", &kShutdownTexts}};
     for (const Case& c : cases) {
         const DialogTextPlan plan = Plan(c.action);
-        EXPECT_EQ(plan.texts, *c.texts) << std::string(c.action, c.action + 0);
+        const WideView action(c.action);
+        EXPECT_EQ(plan.texts, *c.texts) << std::string(action.begin(), action.end());
         EXPECT_EQ(plan.countdownLabel, (*c.texts)[2].text);
         EXPECT_EQ(plan.sliderMaximum, 240);
         EXPECT_EQ(plan.sliderPosition, 240);
