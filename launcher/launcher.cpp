@@ -1,0 +1,172 @@
+#include "launcher.h"
+
+#include <climits>
+#include <cstring>
+#include <string_view>
+
+#include "command_line.h"
+
+namespace selvaun {
+namespace {
+
+constexpr char kUsage[] =
+    "selvaun is an application for services running GUI applications.\n"
+    "Usage: selvaun AppFullPath\n";
+
+}  // namespace
+
+int Launcher::Main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(m_out, "%s\n", kUsage);
+        return -1;
+    }
+    // The duplicate made below carries the privilege's state, so this comes first.
+    if (const DWORD error = EnableRestorePrivilege(); error != 0) {
+        return static_cast<int>(error);
+    }
+    return LaunchInActiveSession(argv[1]);
+}
+
+DWORD Launcher::EnableRestorePrivilege() {
+    UniqueHandle token(m_api);
+    if (!m_api.OpenProcessToken(m_api.GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY,
+                                token.put())) {
+        return m_api.GetLastError();
+    }
+    TOKEN_PRIVILEGES privileges{};
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    if (!m_api.LookupPrivilegeValueW(nullptr, L"SeRestorePrivilege",
+                                     &privileges.Privileges[0].Luid)) {
+        return m_api.GetLastError();
+    }
+    // Success here includes "not all assigned": a caller without the privilege goes on.
+    if (!m_api.AdjustTokenPrivileges(token.get(), FALSE, &privileges, 0, nullptr, nullptr)) {
+        return m_api.GetLastError();
+    }
+    return 0;
+}
+
+bool Launcher::GetActiveSessionToken(HANDLE* token) {
+    *token = nullptr;
+    UniqueHandle processToken(m_api);
+    if (!m_api.OpenProcessToken(m_api.GetCurrentProcess(), TOKEN_ALL_ACCESS, processToken.put())) {
+        const DWORD error = m_api.GetLastError();
+        std::fputs("Failed to open process token with all access privelege.\n", m_err);
+        return TokenFailure(error, processToken);
+    }
+    UniqueHandle duplicate(m_api);
+    if (!m_api.DuplicateTokenEx(processToken.get(), MAXIMUM_ALLOWED, nullptr,
+                                SecurityIdentification, TokenPrimary, duplicate.put())) {
+        const DWORD error = m_api.GetLastError();
+        std::fputs("Failed to duplicate token.\n", m_err);
+        return TokenFailure(error, processToken);
+    }
+    processToken.reset();
+
+    // Only a caller that may act as part of the operating system can change this.
+    DWORD sessionId = m_api.WTSGetActiveConsoleSessionId();
+    if (!m_api.SetTokenInformation(duplicate.get(), TokenSessionId, &sessionId, sizeof sessionId)) {
+        const DWORD error = m_api.GetLastError();
+        std::fprintf(m_err, "Failed to set the active session id on a token, %d.\n",
+                     static_cast<int>(error));
+        return TokenFailure(error, duplicate);
+    }
+    *token = duplicate.release();
+    return true;
+}
+
+// Closes what is open and leaves `error` as the last error, so that the caller reports the
+// call that failed rather than whatever the printing or the closing left behind.
+bool Launcher::TokenFailure(DWORD error, UniqueHandle& open) {
+    open.reset();
+    m_api.SetLastError(error);
+    return false;
+}
+
+int Launcher::LaunchInActiveSession(const char* commandLine) {
+    // The interactive desktop of the console session, whatever the caller's window station.
+    wchar_t desktop[] = L"winsta0\\default";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.lpDesktop = desktop;
+    PROCESS_INFORMATION process{};
+
+    HANDLE sessionToken = nullptr;
+    if (!GetActiveSessionToken(&sessionToken)) {
+        std::fprintf(m_err, "Failed to get an active session token, %d\n",
+                     static_cast<int>(m_api.GetLastError()));
+        return -1;
+    }
+    UniqueHandle token(m_api, sessionToken);
+
+    WideText command = QuoteIfPathWithBlanks(WideCommandLine(commandLine));
+    const BOOL created =
+        m_api.CreateProcessAsUserW(token.get(), nullptr, command.data(), nullptr, nullptr, FALSE,
+                                   NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup, &process);
+    token.reset();
+    if (!created) return -1;
+    // The program lives on by itself: nothing waits for it.
+    m_api.CloseHandle(process.hProcess);
+    m_api.CloseHandle(process.hThread);
+    return 0;
+}
+
+WideText Launcher::Utf8ToWide(const char* text) const {
+    const std::size_t bytes = std::strlen(text);
+    if (bytes >= INT_MAX) return WideText(1);
+    WideText wide(bytes + 1);
+    if (wide.data() == nullptr) return wide;
+    if (m_api.MultiByteToWideChar(CP_UTF8, 0, text, -1, wide.data(),
+                                  static_cast<int>(wide.capacity())) == 0) {
+        wide.data()[0] = L'\0';  // a failed conversion may leave a part behind
+    }
+    return wide;
+}
+
+// The argument is meant as UTF-8. One that is not came through the ANSI code page, and only
+// the wide command line still holds its letters: the same argument is taken from there, when
+// splitting it by the runtime's rules gives back exactly what the runtime passed.
+WideText Launcher::WideCommandLine(const char* argument) const {
+    if (!IsValidUtf8(argument)) {
+        WideText wide;
+        if (SplitCommandLine(m_api.GetCommandLineW(), 1, wide) == 2 &&
+            ToAnsi(wide.data()).view() == std::string_view(argument)) {
+            return wide;
+        }
+    }
+    return Utf8ToWide(argument);
+}
+
+// Unquoted, "C:\Program Files\App\app.exe" would first be tried as "C:\Program.exe": a file
+// planted there would run under the service's token. A path to an existing file is therefore
+// quoted; anything else, such as a program followed by its arguments, goes unchanged.
+WideText Launcher::QuoteIfPathWithBlanks(WideText command) const {
+    const std::wstring_view path = command.view();
+    if (path.empty() || path[0] == L'"') return command;
+    if (path.find_first_of(L" \t") == std::wstring_view::npos) return command;
+    if (!IsFile(command.data()) && !IsFile(WideText::Join({path, L".exe"}).data())) {
+        return command;
+    }
+    return WideText::Join({L"\"", path, L"\""});
+}
+
+bool Launcher::IsFile(const wchar_t* path) const {
+    if (path == nullptr) return false;
+    const DWORD attributes = m_api.GetFileAttributesW(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+AnsiText Launcher::ToAnsi(const wchar_t* text) const {
+    if (text == nullptr) return {};
+    const int length = m_api.WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (length <= 0) return {};
+    AnsiText ansi(static_cast<std::size_t>(length));
+    if (ansi.data() == nullptr || m_api.WideCharToMultiByte(CP_ACP, 0, text, -1, ansi.data(),
+                                                            length, nullptr, nullptr) == 0) {
+        return {};
+    }
+    return ansi;
+}
+
+}  // namespace selvaun

@@ -1,0 +1,47 @@
+#pragma once
+// selvaun: starts a program in the session attached to the physical console, under a copy
+// of the launcher's own token with only its session id changed, and exits without waiting.
+
+#include <cstdio>
+
+#include "heap_text.h"
+#include "unique_handle.h"
+#include "win_api.h"
+
+namespace selvaun {
+
+class Launcher {
+public:
+    // Usage goes to `out`, failure messages to `err`.
+    Launcher(const WinApi& api, std::FILE* out, std::FILE* err)
+        : m_api(api), m_out(out), m_err(err) {}
+
+    // The entry point's work: the exit status for `argc` and `argv` as the runtime passes them.
+    int Main(int argc, char** argv);
+
+    // 0, or the Windows error code of the call that failed.
+    DWORD EnableRestorePrivilege();
+    // True with a primary token for the console session that the caller must close; false
+    // with nothing left open and the failed call's code as the last error.
+    bool GetActiveSessionToken(HANDLE* token);
+    // 0 when the program was started, -1 otherwise.
+    int LaunchInActiveSession(const char* commandLine);
+
+    // UTF-8 to wide text; empty when the conversion fails.
+    WideText Utf8ToWide(const char* text) const;
+    // The wide command line to start for the runtime's argument.
+    WideText WideCommandLine(const char* argument) const;
+    // `command` quoted when it is an unquoted path with blanks to an existing file.
+    WideText QuoteIfPathWithBlanks(WideText command) const;
+
+private:
+    bool TokenFailure(DWORD error, UniqueHandle& open);
+    bool IsFile(const wchar_t* path) const;
+    AnsiText ToAnsi(const wchar_t* text) const;
+
+    const WinApi& m_api;
+    std::FILE* m_out;
+    std::FILE* m_err;
+};
+
+}  // namespace selvaun

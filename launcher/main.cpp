@@ -1,0 +1,15 @@
+// selvaun AppFullPath: run by a service to start a program in the console user's session.
+#include <cstdio>
+
+#include "launcher.h"
+
+#ifdef __MINGW32__
+// The argument is a path or a command line, never a pattern: no wildcard expansion.
+extern "C" {
+int _dowildcard = 0;
+}
+#endif
+
+int main(int argc, char** argv) {
+    return selvaun::Launcher(selvaun::SystemApi(), stdout, stderr).Main(argc, argv);
+}

@@ -1,0 +1,255 @@
+// The real selvaun.exe, started as a service would start it, with the recorder standing in
+// for the program it starts.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "command_line.h"
+#include "launcher_run.h"
+#include "win_files.h"
+
+namespace selvaun::e2e {
+namespace {
+
+using testsupport::Exists;
+using testsupport::TempDirectory;
+
+constexpr char kUsage[] =
+    "selvaun is an application for services running GUI applications.\r\n"
+    "Usage: selvaun AppFullPath\r\n"
+    "\r\n";
+
+// A file of the test's own, removed at the end; a program may still be ending, so removal is
+// tried for a while.
+class Installed {
+public:
+    explicit Installed(std::wstring path) : m_path(std::move(path)) {}
+    ~Installed() {
+        for (int i = 0; i < 100 && Exists(m_path); ++i) {
+            testsupport::RemoveTree(m_path);
+            if (Exists(m_path)) ::Sleep(50);
+        }
+    }
+    Installed(const Installed&) = delete;
+    Installed& operator=(const Installed&) = delete;
+    const std::wstring& path() const { return m_path; }
+
+private:
+    std::wstring m_path;
+};
+
+// The recorder copied to `path`, as the program the launcher is to start.
+bool InstallRecorder(const std::wstring& path) {
+    return ::CopyFileW(RecorderPath().c_str(), path.c_str(), FALSE) != FALSE;
+}
+
+std::wstring LogOf(const std::wstring& program) {
+    return program.substr(0, program.rfind(L'.')) + L".log";
+}
+
+std::string Ansi(const std::wstring& wide) {
+    const int length =
+        ::WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(length), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, text.data(), length, nullptr, nullptr);
+    text.pop_back();
+    return text;
+}
+
+// Sets an environment variable of this process, which the launcher and its program inherit,
+// for the life of the object.
+class ScopedVariable {
+public:
+    ScopedVariable(const wchar_t* name, const std::wstring& value) : m_name(name) {
+        ::SetEnvironmentVariableW(name, value.c_str());
+    }
+    ~ScopedVariable() { ::SetEnvironmentVariableW(m_name, nullptr); }
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+private:
+    const wchar_t* m_name;
+};
+
+TEST(LauncherRun, WrongArgumentCountPrintsUsageAndExitsWithMinusOne) {
+    for (const wchar_t* arguments : {L"", L"C:\\Program Files\\App\\app.exe", L"a b c"}) {
+        SCOPED_TRACE(Utf8(arguments));
+        const LauncherResult result = RunLauncher(arguments);
+        ASSERT_TRUE(result.exited);
+        EXPECT_EQ(result.exitCode, 0xFFFFFFFFu);
+        EXPECT_EQ(result.out, kUsage);
+        EXPECT_EQ(result.err, "");
+    }
+}
+
+TEST(LauncherRun, StartsTheProgramWithItsArgumentsAndDoesNotWaitForIt) {
+    TempDirectory programDir(L"selvaun-prog");
+    TempDirectory workDir(L"selvaun-work");
+    Installed helper(programDir / L"helper.exe");
+    ASSERT_TRUE(InstallRecorder(helper.path()));
+
+    // The helper holds until the event is set, which happens only after the launcher ended.
+    const std::wstring hold = L"selvaun-e2e-hold-" + std::to_wstring(::GetCurrentProcessId());
+    HANDLE event = ::CreateEventW(nullptr, TRUE, FALSE, hold.c_str());
+    ASSERT_NE(event, nullptr);
+    ScopedVariable holdVariable(L"VANTREL_RECORDER_HOLD", hold);
+    ScopedVariable tagVariable(L"VANTREL_RECORDER_TAG", L"inherited");
+
+    const std::wstring program = QuoteArgument(helper.path()) + L" first \"second arg\"";
+    const LauncherResult result = RunLauncher(QuoteArgument(program), workDir.path());
+    const auto records = WaitForRecords(LogOf(helper.path()));
+    ::SetEvent(event);
+    ::CloseHandle(event);
+
+    ASSERT_TRUE(result.exited) << "the launcher waited for its program";
+    EXPECT_EQ(result.exitCode, 0u);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, "");
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].commandLine, Utf8(program));
+    EXPECT_EQ(records[0].argv,
+              (std::vector<std::string>{Utf8(helper.path()), "first", "second arg"}));
+    // The launcher's own environment and current directory.
+    EXPECT_EQ(records[0].tag, "inherited");
+    EXPECT_EQ(records[0].directory, Utf8(workDir.path()));
+}
+
+TEST(LauncherRun, AnUnquotedProgramFilesPathNeverStartsAPlantedProgramExe) {
+    const std::wstring dirName =
+        L"C:\\Program Files\\selvaun-e2e-" + std::to_wstring(::GetCurrentProcessId());
+    Installed decoy(L"C:\\Program.exe");
+    Installed decoyLog(L"C:\\Program.log");
+    Installed dir(dirName);
+    ASSERT_FALSE(Exists(decoy.path())) << "C:\\Program.exe is not ours to replace";
+    ASSERT_TRUE(::CreateDirectoryW(dir.path().c_str(), nullptr));
+    const std::wstring helper = dir.path() + L"\\helper.exe";
+    ASSERT_TRUE(InstallRecorder(helper));
+    ASSERT_TRUE(InstallRecorder(decoy.path()));
+
+    // Without quotes the system itself starts the decoy: the danger is real here.
+    {
+        std::wstring unquoted = helper;
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        ASSERT_TRUE(::CreateProcessW(nullptr, unquoted.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                     nullptr, &startup, &process));
+        ::WaitForSingleObject(process.hProcess, 15000);
+        ::CloseHandle(process.hThread);
+        ::CloseHandle(process.hProcess);
+        ASSERT_EQ(WaitForRecords(decoyLog.path()).size(), 1u)
+            << "this system does not try C:\\Program.exe first; the test would prove nothing";
+        ASSERT_TRUE(::DeleteFileW(decoyLog.path().c_str()));
+    }
+
+    const LauncherResult result = RunLauncher(QuoteArgument(helper));
+    ASSERT_TRUE(result.exited);
+    EXPECT_EQ(result.exitCode, 0u);
+    EXPECT_EQ(result.out + result.err, "");
+    const auto records = WaitForRecords(LogOf(helper));
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].commandLine, Utf8(L"\"" + helper + L"\""));
+    EXPECT_FALSE(Exists(decoyLog.path())) << "the decoy ran";
+}
+
+TEST(LauncherRun, APathWithLettersOutsideAsciiStarts) {
+    TempDirectory base(L"selvaun-prog");
+    const std::wstring dir = base / L"Caf\u00E9";
+    ASSERT_TRUE(::CreateDirectoryW(dir.c_str(), nullptr));
+    const std::wstring helper = dir + L"\\helper.exe";
+    Installed installed(helper);
+    ASSERT_TRUE(InstallRecorder(helper));
+    if (IsValidUtf8(Ansi(helper))) {
+        GTEST_SKIP() << "the ANSI code page here gives this path as UTF-8 or not at all";
+    }
+
+    const LauncherResult result = RunLauncher(QuoteArgument(helper));
+    ASSERT_TRUE(result.exited);
+    EXPECT_EQ(result.exitCode, 0u);
+    EXPECT_EQ(result.out + result.err, "");
+    const auto records = WaitForRecords(LogOf(helper));
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].commandLine, Utf8(helper));
+}
+
+TEST(LauncherRun, AProgramThatCannotStartGivesMinusOneSilently) {
+    TempDirectory dir(L"selvaun-prog");
+    const LauncherResult result = RunLauncher(QuoteArgument(dir / L"missing.exe"));
+    ASSERT_TRUE(result.exited);
+    EXPECT_EQ(result.exitCode, 0xFFFFFFFFu);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, "");
+}
+
+TEST(LauncherRun, WildcardsInTheArgumentAreNotExpanded) {
+    TempDirectory dir(L"selvaun-prog");
+    ASSERT_EQ(dir.path().find(L' '), std::wstring::npos);
+    ASSERT_TRUE(testsupport::WriteBytes(dir / L"a.exe", ""));
+    ASSERT_TRUE(testsupport::WriteBytes(dir / L"b.exe", ""));
+    // Expanded, the pattern would become two arguments and the usage would show.
+    const LauncherResult result = RunLauncher(dir / L"*.exe");
+    ASSERT_TRUE(result.exited);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.exitCode, 0xFFFFFFFFu);
+}
+
+TEST(LauncherRun, CarriesTheManifest) {
+    const std::wstring exe = testsupport::ModuleDirectory() + L"selvaun.exe";
+    HMODULE image = ::LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(image, nullptr);
+    HRSRC manifest = ::FindResourceW(image, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+    ASSERT_NE(manifest, nullptr);
+    const std::string text(
+        static_cast<const char*>(::LockResource(::LoadResource(image, manifest))),
+        ::SizeofResource(image, manifest));
+    ::FreeLibrary(image);
+    EXPECT_NE(text.find("<requestedExecutionLevel level=\"asInvoker\" uiAccess=\"false\"/>"),
+              std::string::npos);
+}
+
+// The wide command line splits as the C runtime splits the narrow one for main.
+TEST(CommandLineSplit, MatchesTheRuntime) {
+    TempDirectory dir(L"selvaun-prog");
+    const std::wstring recorder = dir / L"recorder.exe";
+    Installed installed(recorder);
+    ASSERT_TRUE(InstallRecorder(recorder));
+    const wchar_t* lines[] = {
+        L"p a  b\tc ",
+        L"\"p q\"x y",
+        // Left out: Wine splits the program name C:\a\"b c as if a backslash could escape a
+        // quote there, against the documented rule (a program path holds no quotes anyway).
+        L"p a\\\\\\\"b \"c\\\\\" d",
+        L"p \\\\\\\\\"a b\"",
+        L"p a\\b\\\\c C:\\dir\\",
+        L"p \"a\"\"b\" c",
+        L"p \"a\"\"\"b\" c",
+        L"p \"a\"\"b c\" d",
+        L"p x\"y z\"w \"\" e",
+        L"p \"unterminated x",
+        L"p \\",
+    };
+    for (std::size_t n = 0; n < std::size(lines); ++n) {
+        std::wstring line = lines[n];
+        SCOPED_TRACE(Utf8(line));
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        ASSERT_TRUE(::CreateProcessW(recorder.c_str(), line.data(), nullptr, nullptr, FALSE, 0,
+                                     nullptr, nullptr, &startup, &process));
+        ::WaitForSingleObject(process.hProcess, 15000);
+        ::CloseHandle(process.hThread);
+        ::CloseHandle(process.hProcess);
+        const auto records = WaitForRecords(LogOf(recorder), n + 1);
+        ASSERT_EQ(records.size(), n + 1);
+        std::vector<std::string> split;
+        WideText argument;
+        for (std::size_t i = 0; i < SplitCommandLine(lines[n], i, argument); ++i) {
+            split.push_back(Utf8(std::wstring(argument.view())));
+        }
+        EXPECT_EQ(split, records[n].argv);
+    }
+}
+
+}  // namespace
+}  // namespace selvaun::e2e
