@@ -1,12 +1,38 @@
 #pragma once
-// The countdown bar, control 1002.
-
-#include "framework/controls.h"
+// The countdown bar, control 1002: the standard progress bar's range and position, drawn
+// as a bevelled bar in shades of one base colour, composed off screen without flicker.
 
 #include <cstdint>
 
-// Stand-in until the owner-drawn bar arrives.
+#include "bar_geometry.h"
+#include "framework/controls.h"
+#include "framework/unique_handle.h"
+
 class CMacProgressCtrl : public fw::ProgressCtrl {
 public:
-    void SetBarColor(std::uint32_t) {}
+    CMacProgressCtrl();
+    ~CMacProgressCtrl() override;
+
+    // A new base colour; the caller redraws the bar.
+    void SetBarColor(std::uint32_t colour);
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void ComputeShades();
+    void RebuildPens();
+    void ReleasePens();
+    void OnPaint();
+    void PaintHorizontalBar(HDC dc, RECT filled) const;
+    HPEN PenFor(vantrel::BarInk ink) const;
+
+    fw::UniquePen m_penBar;
+    fw::UniquePen m_penTint1;
+    fw::UniquePen m_penTint2;
+    fw::UniquePen m_penShade1;
+    fw::UniquePen m_penShade2;
+    fw::UniquePen m_penEdgeMid;
+    fw::UniquePen m_penEdge;
+    vantrel::BarShades m_shades;  // m_crBar and the colours derived from it
 };

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "prompt_run.h"
+#include "win_capture.h"
 
 namespace e2e {
 namespace {
@@ -55,6 +56,8 @@ protected:
 TEST_F(CountdownTest, RunsDownAndRestartsOnce) {
     Start(Task(3, 3));
     EXPECT_EQ(m_run.Text(1009) + L":" + m_run.Text(1011), L"00:03");
+    EXPECT_EQ(::SendMessageW(m_run.Item(1002), PBM_GETRANGE, FALSE, 0), 3);
+    EXPECT_EQ(testsupport::WaitForBar(m_run.Item(1002), 255), "");  // red
     EXPECT_EQ(m_run.Text(1004), L"Postpone (Remain: 3)");
     ASSERT_TRUE(Ends(10000));
     EXPECT_EQ(m_run.ReadProgramFile(L"defer.cfg"), Feedback(3, 3, "Cancel=no\r\n"));
@@ -83,9 +86,11 @@ TEST_F(CountdownTest, PostponeReportsMinimisesAndWaits) {
     ::Sleep(1500);
     EXPECT_TRUE(Iconic());  // far above the threshold: it stays down
     EXPECT_EQ(m_run.ShutdownLog(), "");
+    ::ShowWindow(m_run.Dialog(), SW_SHOWNORMAL);
+    EXPECT_EQ(::SendMessageW(m_run.Item(1002), PBM_GETRANGE, FALSE, 0), 120);
+    EXPECT_EQ(testsupport::WaitForBar(m_run.Item(1002), 0xFF8000), "");  // blue
 
     // Esc keeps the postpone's feedback byte for byte.
-    ::ShowWindow(m_run.Dialog(), SW_SHOWNORMAL);
     m_run.PressEscape();
     ASSERT_TRUE(Ends(5000));
     EXPECT_EQ(m_run.ReadProgramFile(L"defer.cfg"), expected);
@@ -98,6 +103,7 @@ TEST_F(CountdownTest, APostponedCountdownComesBackAtTheThreshold) {
     ASSERT_TRUE(WaitFor([&] { return Iconic(); }, 5000));
     ASSERT_TRUE(WaitFor([&] { return !Iconic(); }, 6000));
     EXPECT_EQ(m_run.Text(1009), L"01");
+    EXPECT_EQ(testsupport::WaitForBar(m_run.Item(1002), 255), "");  // red again
     EXPECT_EQ(m_run.ShutdownLog(), "");
 }
 

@@ -1,0 +1,108 @@
+#include "mac_progress_ctrl.h"
+
+#include "framework/gdi.h"
+
+namespace {
+
+fw::UniquePen SolidPen(COLORREF colour) { return fw::UniquePen(::CreatePen(PS_SOLID, 1, colour)); }
+
+}  // namespace
+
+CMacProgressCtrl::CMacProgressCtrl() {
+    m_shades.m_crBar = ::GetSysColor(COLOR_HIGHLIGHT);
+    ComputeShades();
+    RebuildPens();
+}
+
+CMacProgressCtrl::~CMacProgressCtrl() { ReleasePens(); }
+
+void CMacProgressCtrl::SetBarColor(std::uint32_t colour) {
+    m_shades.m_crBar = colour;
+    ComputeShades();
+    RebuildPens();
+}
+
+void CMacProgressCtrl::ComputeShades() {
+    // The system's edge colours of this moment; a later change shows at the next colour.
+    m_shades = vantrel::ComputeShades(m_shades.m_crBar, ::GetSysColor(COLOR_3DDKSHADOW),
+                                      ::GetSysColor(COLOR_BTNSHADOW));
+}
+
+void CMacProgressCtrl::RebuildPens() {
+    ReleasePens();
+    m_penTint1 = SolidPen(m_shades.m_crTint1);
+    m_penTint2 = SolidPen(m_shades.m_crTint2);
+    m_penBar = SolidPen(m_shades.m_crBar);
+    m_penShade1 = SolidPen(m_shades.m_crShade1);
+    m_penShade2 = SolidPen(m_shades.m_crShade2);
+    m_penEdgeMid = SolidPen(m_shades.m_crEdgeMid);
+    m_penEdge = SolidPen(m_shades.m_crEdge);
+}
+
+void CMacProgressCtrl::ReleasePens() {
+    for (fw::UniquePen* pen : {&m_penBar, &m_penTint1, &m_penTint2, &m_penShade1, &m_penShade2,
+                               &m_penEdgeMid, &m_penEdge}) {
+        pen->reset();
+    }
+}
+
+LRESULT CMacProgressCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_PAINT:
+            OnPaint();
+            return 0;
+        case WM_ERASEBKGND:
+            return 1;  // the paint covers every pixel; erasing first would flicker
+        case WM_TIMER:
+            return 0;
+        default:
+            return DefWindowProc(message, wParam, lParam);
+    }
+}
+
+void CMacProgressCtrl::OnPaint() {
+    fw::PaintDc dc(m_hWnd);
+    RECT client{};
+    GetClientRect(&client);
+    fw::DoubleBuffer buffer(dc.get(), client.right, client.bottom);
+    const fw::UniqueBrush fill(::CreateSolidBrush(m_shades.m_crTint3));
+    const fw::UniqueBrush background(::CreateSolidBrush(::GetSysColor(COLOR_BTNFACE)));
+    ::FillRect(buffer.get(), &client, background.get());
+
+    int lower = 0, upper = 0;
+    GetRange(lower, upper);
+    RECT filled = client;
+    filled.right = vantrel::FilledWidth(lower, upper, GetPos(), client.right);
+    ::FillRect(buffer.get(), &filled, fill.get());
+    if (filled.right != 0) PaintHorizontalBar(buffer.get(), filled);
+    buffer.Present();
+}
+
+void CMacProgressCtrl::PaintHorizontalBar(HDC dc, RECT filled) const {
+    for (const vantrel::BevelOp& op : vantrel::BevelOps(filled.right, filled.bottom)) {
+        if (op.kind == vantrel::BevelOp::Kind::kPixel) {
+            ::SetPixel(dc, op.points[0].x, op.points[0].y, vantrel::InkColour(m_shades, op.ink));
+            continue;
+        }
+        const fw::SelectGuard pen(dc, PenFor(op.ink));
+        ::MoveToEx(dc, op.points[0].x, op.points[0].y, nullptr);
+        for (int i = 1; i < op.count; ++i) {
+            const vantrel::BarPoint& p = op.points[static_cast<std::size_t>(i)];
+            ::LineTo(dc, p.x, p.y);
+        }
+    }
+}
+
+HPEN CMacProgressCtrl::PenFor(vantrel::BarInk ink) const {
+    using vantrel::BarInk;
+    switch (ink) {
+        case BarInk::kTint1: return m_penTint1.get();
+        case BarInk::kTint2: return m_penTint2.get();
+        case BarInk::kBar: return m_penBar.get();
+        case BarInk::kShade1: return m_penShade1.get();
+        case BarInk::kShade2: return m_penShade2.get();
+        case BarInk::kEdgeMid: return m_penEdgeMid.get();
+        case BarInk::kEdge: return m_penEdge.get();
+    }
+    return nullptr;
+}

@@ -1,0 +1,68 @@
+#include "win_capture.h"
+
+#include <commctrl.h>
+
+namespace testsupport {
+
+PixelGrid CaptureClient(HWND window) {
+    RECT client{};
+    ::GetClientRect(window, &client);
+    POINT origin{0, 0};
+    ::ClientToScreen(window, &origin);
+    const int width = client.right, height = client.bottom;
+    PixelGrid grid(width, height, 0);
+    if (width <= 0 || height <= 0) return grid;
+
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = ::SelectObject(memory, bitmap);
+    ::BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
+    ::GdiFlush();
+    const auto* pixels = static_cast<const DWORD*>(bits);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const DWORD p = pixels[y * width + x];  // 0x00RRGGBB
+            grid.Set(x, y, RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF));
+        }
+    }
+    ::SelectObject(memory, previous);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+    return grid;
+}
+
+PixelGrid ExpectedBar(HWND bar, vantrel::Colour baseColour) {
+    RECT client{};
+    ::GetClientRect(bar, &client);
+    // Without a structure to fill, so that this works on another process's bar too.
+    const int lower = static_cast<int>(::SendMessageW(bar, PBM_GETRANGE, TRUE, 0));
+    const int upper = static_cast<int>(::SendMessageW(bar, PBM_GETRANGE, FALSE, 0));
+    const int position = static_cast<int>(::SendMessageW(bar, PBM_GETPOS, 0, 0));
+    const vantrel::BarShades shades = vantrel::ComputeShades(
+        baseColour, ::GetSysColor(COLOR_3DDKSHADOW), ::GetSysColor(COLOR_BTNSHADOW));
+    return RenderBar(client.right, client.bottom, lower, upper, position, shades,
+                     ::GetSysColor(COLOR_BTNFACE));
+}
+
+std::string WaitForBar(HWND bar, vantrel::Colour baseColour, DWORD timeoutMs) {
+    const ULONGLONG end = ::GetTickCount64() + timeoutMs;
+    for (;;) {
+        ::RedrawWindow(bar, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        const std::string difference =
+            FirstDifference(ExpectedBar(bar, baseColour), CaptureClient(bar));
+        if (difference.empty() || ::GetTickCount64() >= end) return difference;
+        ::Sleep(50);
+    }
+}
+
+}  // namespace testsupport
