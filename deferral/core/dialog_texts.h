@@ -11,6 +11,7 @@
 #include "fixed_text.h"
 #include "platform.h"
 #include "task_paths.h"
+#include "text_mode.h"
 
 namespace vantrel {
 
@@ -47,10 +48,6 @@ inline constexpr std::size_t kMessageFileBytes = 10240;
 
 DialogTextPlan PlanDialogTexts(Platform& platform, const TaskPaths& paths, WideView action,
                                const TextLookup& lookup);
-
-// The message file as the C runtime's text mode reads it: CR LF arrives as LF and a
-// Ctrl-Z byte ends the data; at most `limit` bytes.
-std::string TextModeBytes(std::string_view raw, std::size_t limit);
 
 // Up to the first zero byte, every LF as CR LF, while the result fits `limit` bytes; a
 // pair that would not fit whole is left out.

@@ -7,6 +7,7 @@
 #include "number.h"
 #include "resource.h"
 #include "task_settings.h"
+#include "text_conversion.h"
 #include "timers.h"
 #include "wide_cast.h"
 
@@ -15,6 +16,7 @@ using vantrel::WideString;
 namespace {
 
 constexpr char kSection[] = "IDD_VANTREL_DIALOG";
+constexpr char kLanguageDirectory[] = "c:\\windows\\kestrond\\i18n\\plimsayui";
 constexpr char kRestartCommand[] = "shutdown /r /f";
 
 int ControlOf(vantrel::TextTarget target) {
@@ -102,6 +104,8 @@ void CVantrelDlg::WriteFeedback(bool afterPostpone) {
 }
 
 void CVantrelDlg::InitDialogTexts() {
+    m_catalogue.m_szDirectory = kLanguageDirectory;
+    m_catalogue.Load();  // without it every text is its default
     const vantrel::DialogTextPlan plan = vantrel::PlanDialogTexts(
         m_platform, m_paths, m_state.m_szAction.view(),
         [this](const char* key, const char* fallback) { return GetText(kSection, key, fallback); });
@@ -238,7 +242,6 @@ void CVantrelDlg::OnSliderNotify(NMHDR*, LRESULT* result) {
     *result = 0;
 }
 
-// Stand-in until the catalogue arrives: every text is its default.
-WideString CVantrelDlg::GetText(const char*, const char*, const char* fallback) {
-    return vantrel::Widen(fallback);
+WideString CVantrelDlg::GetText(const char* section, const char* key, const char* fallback) {
+    return vantrel::Utf8ToWide(m_platform, m_catalogue.Lookup(section, key, fallback));
 }

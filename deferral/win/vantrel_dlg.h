@@ -10,6 +10,7 @@
 #include "mac_progress_ctrl.h"
 #include "prompt_state.h"
 #include "task_paths.h"
+#include "text_catalogue.h"
 #include "win_platform.h"
 
 class CVantrelDlg : public fw::Dialog {
@@ -55,5 +56,6 @@ private:
     vantrel::PromptState m_state;
     vantrel::TaskPaths m_paths;
     vantrel::ShortText m_szCountdownLabel;
-    vantrel::WinPlatform m_platform;
+    vantrel::WinPlatform m_platform;  // before the catalogue, which reads through it
+    vantrel::TextCatalogue m_catalogue{m_platform};
 };

@@ -55,10 +55,38 @@ public:
         if (file == m_wideFiles.end()) return std::nullopt;
         return file->second.substr(0, maxBytes);
     }
-    // One unit per byte (Latin-1): enough where the code page does not matter.
-    WideString MultiByteToWide(unsigned, std::string_view text) override {
+    // UTF-8 for code page 65001, with U+FFFD for each malformed byte; one unit per byte
+    // (Latin-1) for the ANSI code page.
+    WideString MultiByteToWide(unsigned codePage, std::string_view text) override {
         WideString wide;
-        for (char c : text) wide.push_back(static_cast<unsigned char>(c));
+        if (codePage != 65001) {
+            for (char c : text) wide.push_back(static_cast<unsigned char>(c));
+            return wide;
+        }
+        for (std::size_t i = 0; i < text.size();) {
+            const auto b = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+            const unsigned lead = b(i);
+            const std::size_t n = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3
+                                : (lead >> 3) == 30 ? 4 : 0;
+            std::uint32_t cp = n == 1 ? lead : n == 2 ? lead & 0x1F : n == 3 ? lead & 0x0F : lead & 0x07;
+            bool ok = n != 0 && i + n <= text.size();
+            for (std::size_t k = 1; ok && k < n; ++k) {
+                ok = (b(i + k) & 0xC0) == 0x80;
+                cp = cp << 6 | (b(i + k) & 0x3F);
+            }
+            if (!ok) {
+                wide.push_back(0xFFFD);
+                ++i;
+                continue;
+            }
+            if (cp >= 0x10000) {
+                wide.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
+                wide.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+            } else {
+                wide.push_back(static_cast<char16_t>(cp));
+            }
+            i += n;
+        }
         return wide;
     }
     std::uint16_t UserUiLanguage() override { return m_langId; }

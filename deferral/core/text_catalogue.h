@@ -1,0 +1,78 @@
+#pragma once
+// The localised texts: i18n.ini maps Windows language identifiers to locale names, and the
+// locale's property file holds the texts (UTF-8) by section and key. Every miss gives the
+// caller's default text, so the prompt is complete without any language file.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform.h"
+
+namespace vantrel {
+
+struct LanguageEntry {
+    std::uint32_t m_nLangId = 0;
+    std::string m_szLocale;  // at most 511 bytes
+};
+
+struct TextEntry {
+    std::string m_szKey;
+    std::string m_szValue;
+};
+
+struct TextSection {
+    std::string m_szName;
+    std::vector<TextEntry> m_entries;
+};
+
+// Removes leading and trailing space, TAB, LF, VT, FF and CR; bytes from 0x80 are never
+// white space. Works in place on a terminated text and returns it.
+char* TrimSpaces(char* text);
+// Decodes \n \r \t \" \' and \\ in place; any other backslash stays. Returns `text`.
+char* UnescapeText(char* text);
+
+// The lines a C line reader with a 1023-byte limit gives: at most 1022 bytes each, a longer
+// line cut into pieces of its own; each piece ends at its first zero byte, as a C text does.
+std::vector<std::string> ReadPieces(std::string_view bytes);
+
+class PropertyFile {
+public:
+    bool Load(Platform& platform, const std::string& path);
+    void Parse(std::string_view bytes);
+    void Clear() { m_sections.clear(); }
+    // The first value of `key` in a section named `section`, else `fallback`.
+    std::string Lookup(std::string section, std::string key, std::string fallback) const;
+
+    std::vector<TextSection> m_sections;
+};
+
+// The entries of an i18n.ini file's contents (after text-mode reading), in file order.
+std::vector<LanguageEntry> ParseLanguageMap(std::string_view text);
+
+class TextCatalogue {
+public:
+    explicit TextCatalogue(Platform& platform) : m_platform(platform) {}
+
+    // Reads i18n.ini and the property file of the user's interface language, falling back
+    // to en_US; true when a property file was read.
+    bool Load();
+    std::string Lookup(std::string section, std::string key, std::string fallback) const {
+        return m_propFile.Lookup(std::move(section), std::move(key), std::move(fallback));
+    }
+    bool LoadLanguageMap(const std::string& path);
+    std::string FindLocale(std::uint32_t langId) const;
+
+    std::string m_szDirectory;  // without a trailing separator
+    PropertyFile m_propFile;
+    std::vector<LanguageEntry> m_languages;
+
+private:
+    Platform& m_platform;
+};
+
+// Language files are a few kilobytes; anything beyond this is not read.
+inline constexpr std::size_t kLanguageFileLimit = 16 * 1024 * 1024;
+
+}  // namespace vantrel
