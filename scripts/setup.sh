@@ -9,7 +9,7 @@ packages=(
   wine wine64 wine32:i386 xvfb x11-utils imagemagick locales file
 )
 # Locales the tests run the prompt under (Wine takes the UI language from LANG).
-locales=(en_US.UTF-8 de_DE.UTF-8)
+locales=(en_US.UTF-8 de_DE.UTF-8 sv_SE.UTF-8)
 
 as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi

@@ -1,5 +1,10 @@
 #include "bar_geometry.h"
 
+#include <cfloat>
+
+// The filled width depends on single-precision rounding; x87 excess precision would change it.
+static_assert(FLT_EVAL_METHOD == 0, "float arithmetic must round to float");
+
 namespace vantrel {
 namespace {
 

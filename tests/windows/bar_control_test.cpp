@@ -38,6 +38,12 @@ protected:
         m_bar.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     }
 
+    // The bar's client area (inside its one-pixel border).
+    void SetClientSize(int width, int height) {
+        m_bar.SetWindowPos(nullptr, 0, 0, width + 2, height + 2,
+                           SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+
     HWND m_parent = nullptr;
     CMacProgressCtrl m_bar;
 };
@@ -60,6 +66,43 @@ TEST_F(BarControlTest, PaintsWhatTheRasteriserDraws) {
         Show(c.colour, c.lower, c.upper, c.position);
         EXPECT_EQ(testsupport::WaitForBar(m_bar.m_hWnd, c.colour), "");
     }
+}
+
+TEST_F(BarControlTest, ExtremeSizesAndRangesStillMatch) {
+    struct Case {
+        int width, height, lower, upper, position;
+    };
+    const Case cases[] = {
+        {40, 12, 0, 40, 1}, {40, 12, 0, 40, 2}, {40, 12, 0, 40, 3}, {40, 12, 0, 40, 4},
+        {40, 3, 0, 40, 20},  // rows drawn bottom to top over each other
+        {40, 1, 0, 40, 20},  {385, 20, -50, 50, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.width << "x" << c.height << " " << c.lower << ".."
+                                          << c.upper << " at " << c.position);
+        SetClientSize(c.width, c.height);
+        Show(0xFF8000, c.lower, c.upper, c.position);
+        EXPECT_EQ(testsupport::WaitForBar(m_bar.m_hWnd, 0xFF8000), "");
+    }
+}
+
+// Counts the paints that reach the bar, before its own handling.
+LRESULT CALLBACK CountPaints(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                             DWORD_PTR paints) {
+    if (message == WM_PAINT) ++*reinterpret_cast<int*>(paints);
+    return ::DefSubclassProc(window, message, wParam, lParam);
+}
+
+TEST_F(BarControlTest, AColourChangeRepaintsOnceAndAtOnce) {
+    Show(255, 0, 900, 450);
+    int paints = 0;
+    ASSERT_TRUE(::SetWindowSubclass(m_bar.m_hWnd, CountPaints, 7, reinterpret_cast<DWORD_PTR>(&paints)));
+    m_bar.SetBarColor(0xFF8000);
+    m_bar.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    EXPECT_EQ(paints, 1);
+    RECT pending{};
+    EXPECT_FALSE(::GetUpdateRect(m_bar.m_hWnd, &pending, FALSE));  // nothing left to paint
+    ::RemoveWindowSubclass(m_bar.m_hWnd, CountPaints, 7);
 }
 
 TEST_F(BarControlTest, AnEmptyRangeShowsOnlyTheBackground) {
