@@ -7,6 +7,7 @@
 #include <stdlib.h>
 
 #include <algorithm>
+#include <climits>
 #include <vector>
 
 #include "framework/unique_handle.h"
@@ -87,6 +88,8 @@ std::optional<std::string> WinPlatform::ReadFileBytes(const char16_t* path, std:
 }
 
 WideString WinPlatform::MultiByteToWide(unsigned codePage, std::string_view text) {
+    // The call counts in int; no text of ours comes near that, but none may wrap it.
+    if (text.size() >= static_cast<std::size_t>(INT_MAX)) return {};
     // Neither UTF-8 nor an ANSI code page gives more UTF-16 units than bytes.
     const std::string terminated(text);
     std::vector<wchar_t> buffer(terminated.size() + 1, L'\0');
