@@ -19,7 +19,6 @@ public:
     PromptRun(const PromptRun&) = delete;
     PromptRun& operator=(const PromptRun&) = delete;
 
-    const std::wstring& ProgramDir() const { return m_program.path(); }
     const std::wstring& WorkDir() const { return m_work.path(); }
     std::wstring ProgramFile(const wchar_t* name) const { return m_program / name; }
     bool WriteProgramFile(const wchar_t* name, const std::string& bytes) const;

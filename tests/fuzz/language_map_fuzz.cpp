@@ -1,19 +1,11 @@
 // Any bytes as i18n.ini: never a crash, and every entry has a usable locale name.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
+#include "fuzz_check.h"
 #include "text_catalogue.h"
 #include "text_mode.h"
-
-namespace {
-
-void Check(bool condition) {
-    if (!condition) std::abort();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string raw(reinterpret_cast<const char*>(data), size);

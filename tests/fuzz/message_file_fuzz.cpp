@@ -1,18 +1,10 @@
 // The customised message file, from raw bytes to the text box 1000 shows.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
+#include "fuzz_check.h"
 #include "dialog_texts.h"
-
-namespace {
-
-void Check(bool condition) {
-    if (!condition) std::abort();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string raw(reinterpret_cast<const char*>(data), size);

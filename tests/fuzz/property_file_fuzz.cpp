@@ -1,16 +1,12 @@
 // Any bytes as a property file: never a crash, and what is kept obeys the format's rules.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
+#include "fuzz_check.h"
 #include "text_catalogue.h"
 
 namespace {
-
-void Check(bool condition) {
-    if (!condition) std::abort();
-}
 
 bool Blank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 

@@ -9,8 +9,6 @@ class Wnd {
 public:
     HWND m_hWnd = nullptr;
 
-    HWND GetSafeHwnd() const { return m_hWnd; }
-
     BOOL SetWindowTextW(const wchar_t* text) const { return ::SetWindowTextW(m_hWnd, text); }
     BOOL SetDlgItemTextW(int id, const wchar_t* text) const {
         return ::SetDlgItemTextW(m_hWnd, id, text);
