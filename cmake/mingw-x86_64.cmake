@@ -9,5 +9,9 @@ set(CMAKE_FIND_ROOT_PATH /usr/${triple})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# Tests run through Wine; the test script provides WINEPREFIX and DISPLAY.
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+# Tests run through Wine's 64-bit loader, named directly: the `wine` script prefers the
+# 32-bit one, which a kernel without 32-bit support cannot run. The test script provides
+# WINEPREFIX and DISPLAY.
+find_program(VANTREL_WINE64 NAMES wine64 PATHS /usr/lib/wine NO_DEFAULT_PATH)
+find_program(VANTREL_WINE64 NAMES wine64 wine)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${VANTREL_WINE64})

@@ -34,7 +34,7 @@ else
 fi
 
 cd "$sandbox"
-timeout "$wait_limit" wine plimsay.exe &
+timeout "$wait_limit" "$WINE64" plimsay.exe &
 prompt=$!
 if [ $on_screen -eq 0 ]; then
   sleep 5

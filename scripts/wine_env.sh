@@ -3,6 +3,16 @@
 
 WINE_ENV_XVFB_PID=""
 
+# Wine's 64-bit loader, named directly: the `wine` script prefers the 32-bit loader, which
+# a kernel without 32-bit support (ia32_emulation off) cannot run at all.
+if [ -x /usr/lib/wine/wine64 ]; then WINE64=/usr/lib/wine/wine64; else WINE64=wine64; fi
+export WINELOADER=$WINE64
+
+# Whether this machine runs 32-bit Windows programs: Wine's 32-bit loader must start.
+wine_env_runs_32bit() {
+  [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
 # Starts Xvfb on the first free display number from 90 and exports DISPLAY. Another run
 # may take the same number at the same moment, so a display that dies is skipped.
 wine_env_start_xvfb() {
@@ -35,13 +45,13 @@ wine_env_prefix() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "wine_env: creating Wine prefix $WINEPREFIX"
   fi
-  timeout 300 wineboot -i >/dev/null 2>&1
+  timeout 300 "$WINE64" wineboot -i >/dev/null 2>&1
   local key='HKCU\Software\Wine\Explorer'
   if [ "${2:-}" = desktop ]; then
-    timeout 60 wine reg add "$key" /v Desktop /d Default /f >/dev/null 2>&1
-    timeout 60 wine reg add "$key\\Desktops" /v Default /d 1024x768 /f >/dev/null 2>&1
+    timeout 60 "$WINE64" reg add "$key" /v Desktop /d Default /f >/dev/null 2>&1
+    timeout 60 "$WINE64" reg add "$key\\Desktops" /v Default /d 1024x768 /f >/dev/null 2>&1
   else
-    timeout 60 wine reg delete "$key" /v Desktop /f >/dev/null 2>&1 || true
+    timeout 60 "$WINE64" reg delete "$key" /v Desktop /f >/dev/null 2>&1 || true
   fi
   timeout 60 wineserver -w >/dev/null 2>&1 || true
 }

@@ -151,7 +151,7 @@ TEST_F(LauncherTest, PassesTheFixedValues) {
     EXPECT_FALSE(creation.environment);
     EXPECT_FALSE(creation.directory);
     // The size and the console user's desktop; every other field stays zero.
-    EXPECT_EQ(creation.startup.cb, 68u);
+    EXPECT_EQ(creation.startup.cb, sizeof(void*) == 4 ? 68u : 104u);
     EXPECT_EQ(creation.desktop, L"winsta0\\default");
     STARTUPINFOW rest = creation.startup;
     rest.cb = 0;
