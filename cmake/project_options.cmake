@@ -30,3 +30,15 @@ macro(vantrel_add_gtest)
     add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
   endif()
 endmacro()
+
+# Copies the programs `target` starts next to it on every build: a copy made only when the
+# test itself relinks would leave it running a stale program.
+function(vantrel_copy_programs target)
+  set(files)
+  foreach(program ${ARGN})
+    list(APPEND files $<TARGET_FILE:${program}>)
+  endforeach()
+  add_custom_target(${target}_programs ALL
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${files} $<TARGET_FILE_DIR:${target}>)
+  add_dependencies(${target}_programs ${target} ${ARGN})
+endfunction()

@@ -6,6 +6,7 @@ WINE_ENV_XVFB_PID=""
 # Wine's 64-bit loader, named directly: the `wine` script prefers the 32-bit loader, which
 # a kernel without 32-bit support (ia32_emulation off) cannot run at all.
 if [ -x /usr/lib/wine/wine64 ]; then WINE64=/usr/lib/wine/wine64; else WINE64=wine64; fi
+export WINE64
 export WINELOADER=$WINE64
 
 # Whether this machine runs 32-bit Windows programs: Wine's 32-bit loader must start.
@@ -38,7 +39,8 @@ wine_env_start_xvfb() {
 # Makes (or reuses) the prefix $1 and exports WINEPREFIX. With $2 = desktop, every window
 # of the prefix opens in one virtual desktop, which draws captions without a window manager.
 wine_env_prefix() {
-  export WINEPREFIX="$1" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  # shutdown.exe=n: a stand-in copied over the prefix's shutdown.exe runs instead of Wine's.
+  export WINEPREFIX="$1" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;shutdown.exe=n"
   mkdir -p "$WINEPREFIX"
   # The wineserver must start with DISPLAY set, so end any that runs without it.
   timeout 30 wineserver -k >/dev/null 2>&1 || true

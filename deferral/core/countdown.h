@@ -13,6 +13,10 @@ namespace vantrel {
 inline constexpr std::uint32_t kBarRed = 0x0000FF;   // COLORREF red 255
 inline constexpr std::uint32_t kBarBlue = 0xFF8000;  // red 0, green 128, blue 255
 
+// The system's forced restart, run for every action word.
+inline constexpr WideView kRestartProgram = u"shutdown.exe";
+inline constexpr WideView kRestartCommandLine = u"shutdown /r /f";
+
 enum class TimerId : std::uint32_t { kCountdown = 1, kPostponed = 2, kCancelFlag = 3 };
 
 struct Effect {
@@ -30,7 +34,7 @@ struct Effect {
         kKillTimer,        // timer `value`
         kSetTimer,         // timer `value`, one second
         kWriteFeedback,    // `value` 1 right after a postpone
-        kRunRestart,       // "shutdown /r /f"
+        kRunRestart,       // the system's shutdown.exe, "shutdown /r /f"
         kEndDialog,        // IDOK
     };
     Kind kind;

@@ -46,11 +46,21 @@ std::string BuildFeedback(const PromptState& state, bool afterPostpone,
     return out;
 }
 
-void WriteFeedbackFile(Platform& platform, const TaskPaths& paths, std::string_view bytes) {
-    // A lock that can't be made does not stop the write.
-    platform.CreateEmptyFile(paths.m_szLockPath.c_str());
-    platform.RewriteFile(paths.m_szCfgPath.c_str(), bytes);
+WriteOutcome WriteFeedbackFile(Platform& platform, const TaskPaths& paths,
+                               std::string_view bytes) {
+    // The lock vanishes with the process, so that a crash can't leave the agent waiting for
+    // ever; a lock that can't be made does not stop the write.
+    auto lock = platform.HoldMarkerFile(paths.m_szLockPath.c_str());
+    // A scanner or backup agent may hold defer.cfg for a moment: wait, keeping the lock.
+    WriteOutcome outcome = platform.RewriteFile(paths.m_szCfgPath.c_str(), bytes);
+    for (int retry = 0; outcome == WriteOutcome::kBusy && retry < kBusyRetries; ++retry) {
+        platform.Sleep(kBusyRetryMs);
+        outcome = platform.RewriteFile(paths.m_szCfgPath.c_str(), bytes);
+    }
+    lock.reset();
+    // Also a lock left behind that could not be taken over.
     platform.RemoveFile(paths.m_szLockPath.c_str());
+    return outcome;
 }
 
 }  // namespace vantrel

@@ -16,8 +16,13 @@ namespace vantrel {
 std::string BuildFeedback(const PromptState& state, bool afterPostpone,
                           std::int32_t postponeTime);
 
+// A file held by another process is tried again this often, for up to 5 seconds.
+inline constexpr std::uint32_t kBusyRetryMs = 100;
+inline constexpr int kBusyRetries = 50;
+
 // Rewrites defer.cfg with `bytes` while defer.lock exists; the lock is removed afterwards
-// whether or not the rewrite succeeded.
-void WriteFeedbackFile(Platform& platform, const TaskPaths& paths, std::string_view bytes);
+// whether or not the rewrite succeeded. Returns how the last attempt ended.
+WriteOutcome WriteFeedbackFile(Platform& platform, const TaskPaths& paths,
+                               std::string_view bytes);
 
 }  // namespace vantrel

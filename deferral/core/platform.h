@@ -4,6 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,6 +13,15 @@
 #include "fixed_text.h"
 
 namespace vantrel {
+
+enum class WriteOutcome {
+    kWritten,
+    kBusy,    // another process holds the file (a sharing or lock violation): try again later
+    kFailed,  // anything else: trying again won't help
+};
+
+// Receives a file's bytes in order, a chunk at a time.
+using ChunkSink = std::function<void(std::string_view chunk)>;
 
 class Platform {
 public:
@@ -25,22 +36,31 @@ public:
     // Whether a file (or anything else) exists at `path`.
     virtual bool FileExists(const char16_t* path) = 0;
 
-    // Creates an empty file, or empties an existing one, and closes it at once.
-    virtual bool CreateEmptyFile(const char16_t* path) = 0;
+    // A marker file that exists while the object lives and vanishes when it goes, also
+    // when the process ends without cleaning up. Null when it can't be made.
+    class HeldFile {
+    public:
+        virtual ~HeldFile() = default;
+    };
+    virtual std::unique_ptr<HeldFile> HoldMarkerFile(const char16_t* path) = 0;
 
     // Replaces the contents of the file at `path` with `bytes` in one write, keeping the
-    // file itself (no rename, so its identity stays); creates it when missing.
-    virtual bool RewriteFile(const char16_t* path, std::string_view bytes) = 0;
+    // file itself (no rename, so its identity stays), and flushes it to the disk; creates
+    // it when missing.
+    virtual WriteOutcome RewriteFile(const char16_t* path, std::string_view bytes) = 0;
 
     // Removes a file; failure is not reported.
     virtual void RemoveFile(const char16_t* path) = 0;
 
-    // Up to `maxBytes` raw bytes of a file, or nothing when it can't be opened. The first
-    // form takes an 8-bit path in the ANSI code page, the second a wide path.
-    virtual std::optional<std::string> ReadFileBytes(const std::string& ansiPath,
-                                                     std::size_t maxBytes) = 0;
+    // Up to `maxBytes` raw bytes of a file, or nothing when it can't be opened.
     virtual std::optional<std::string> ReadFileBytes(const char16_t* path,
                                                      std::size_t maxBytes) = 0;
+
+    // Up to `maxBytes` raw bytes of the file at the 8-bit (ANSI code page) path, handed to
+    // `sink` in chunks as they are read, so that no copy of the whole file is kept. False
+    // when it can't be opened.
+    virtual bool ReadFileChunks(const std::string& ansiPath, std::size_t maxBytes,
+                                const ChunkSink& sink) = 0;
 
     // 8-bit text in `codePage` (0 the ANSI code page, 65001 UTF-8) to UTF-16, with malformed
     // sequences substituted; empty when the conversion fails. `text` holds no zero byte.
@@ -49,8 +69,13 @@ public:
     // The user's interface language as a Windows LANGID.
     virtual std::uint16_t UserUiLanguage() = 0;
 
-    // Hands a command line to the command processor and waits for it to return.
-    virtual void RunCommand(const char* commandLine) = 0;
+    // Starts `program` from the system directory, never from anywhere else, with
+    // `commandLine`, no window and no handles passed on; waits a while for it to return.
+    // False when it could not be started.
+    virtual bool RunSystemProgram(WideView program, WideView commandLine) = 0;
+
+    // Blocks the calling thread.
+    virtual void Sleep(std::uint32_t milliseconds) = 0;
 };
 
 }  // namespace vantrel

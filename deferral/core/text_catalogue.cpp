@@ -9,6 +9,7 @@ namespace {
 
 constexpr std::size_t kPieceBytes = 1022;  // a 1024-byte buffer read with a limit of 1023
 constexpr std::size_t kLocaleBytes = 511;
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 bool IsSpace(unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
@@ -20,7 +21,7 @@ int HexDigit(char c) {
 }
 
 // "%x %s" of one line: a hexadecimal number, then the next run of non-blank bytes.
-bool ScanLanguageLine(const std::string& line, LanguageEntry& entry) {
+bool ScanLanguageLine(std::string_view line, LanguageEntry& entry) {
     std::size_t i = 0;
     while (i < line.size() && IsSpace(static_cast<unsigned char>(line[i]))) ++i;
     bool negative = false;
@@ -45,24 +46,67 @@ bool ScanLanguageLine(const std::string& line, LanguageEntry& entry) {
     // No name, or one too long for its field: the line says nothing usable.
     if (i == start || i - start > kLocaleBytes) return false;
     entry.m_nLangId = id;
-    entry.m_szLocale = line.substr(start, i - start);
+    entry.m_szLocale.assign(line.substr(start, i - start));
     return true;
 }
 
-std::string Trimmed(std::string text) {
-    text.resize(std::strlen(TrimSpaces(text.data())));
-    return text;
+void AddLanguageLine(std::string_view piece, std::vector<LanguageEntry>& entries) {
+    LanguageEntry entry;
+    if (!piece.empty() && piece[0] != '#' && ScanLanguageLine(piece, entry)) {
+        entries.push_back(std::move(entry));
+    }
 }
+
+// TrimSpaces on a view, so that nothing is copied until it is kept.
+std::string_view TrimView(std::string_view text) {
+    std::size_t begin = 0, end = text.size();
+    while (begin < end && IsSpace(static_cast<unsigned char>(text[begin]))) ++begin;
+    while (end > begin && IsSpace(static_cast<unsigned char>(text[end - 1]))) --end;
+    return text.substr(begin, end - begin);
+}
+
+// Builds a property file from its pieces as they are read.
+class PropertyFileParser {
+public:
+    explicit PropertyFileParser(PropertyFile& file) : m_file(file) {}
+
+    void operator()(std::string_view piece) {
+        if (m_first && piece.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+            piece.remove_prefix(kByteOrderMark.size());
+        }
+        m_first = false;
+        if (piece.empty() || piece[0] == '#') return;
+        if (piece[0] == '[') {
+            const std::size_t close = piece.rfind(']');
+            if (close == std::string_view::npos) return;  // the current section stays
+            m_file.m_sections.push_back({std::string(TrimView(piece.substr(1, close - 1))), {}});
+            m_current = m_file.m_sections.size() - 1;
+            return;
+        }
+        const std::size_t equals = piece.find('=');
+        // Before any section, without "=", or with nothing at all after it: no entry.
+        if (m_current == kNone || equals == std::string_view::npos || equals + 1 == piece.size()) {
+            return;
+        }
+        std::string value(TrimView(piece.substr(equals + 1)));
+        value.resize(std::strlen(UnescapeText(value.data())));
+        m_file.m_sections[m_current].m_entries.push_back(
+            {std::string(TrimView(piece.substr(0, equals))), std::move(value)});
+    }
+
+private:
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+    PropertyFile& m_file;
+    std::size_t m_current = kNone;
+    bool m_first = true;  // only the file's first piece may start with a byte-order mark
+};
 
 }  // namespace
 
 char* TrimSpaces(char* text) {
-    const std::size_t length = std::strlen(text);
-    std::size_t begin = 0, end = length;
-    while (begin < end && IsSpace(static_cast<unsigned char>(text[begin]))) ++begin;
-    while (end > begin && IsSpace(static_cast<unsigned char>(text[end - 1]))) --end;
-    std::memmove(text, text + begin, end - begin);
-    text[end - begin] = '\0';
+    const std::string_view trimmed = TrimView(text);
+    std::memmove(text, trimmed.data(), trimmed.size());
+    text[trimmed.size()] = '\0';
     return text;
 }
 
@@ -90,53 +134,66 @@ char* UnescapeText(char* text) {
     return text;
 }
 
+void PieceReader::Feed(std::string_view bytes, const Sink& sink) {
+    // Each piece ends at its first zero byte, as the C text a line reader fills does.
+    const auto emit = [&sink](std::string_view piece) { sink(piece.substr(0, piece.find('\0'))); };
+    while (!bytes.empty()) {
+        const std::size_t room = kPieceBytes - m_partial.size();
+        const std::size_t lineEnd = bytes.substr(0, room).find('\n');
+        const bool whole = lineEnd != std::string_view::npos || bytes.size() >= room;
+        const std::size_t take = lineEnd != std::string_view::npos ? lineEnd + 1
+                                 : whole                         ? room
+                                                                 : bytes.size();
+        if (!whole) {
+            m_partial.append(bytes);  // the rest of the piece comes with the next chunk
+            return;
+        }
+        if (m_partial.empty()) {
+            emit(bytes.substr(0, take));
+        } else {
+            m_partial.append(bytes.substr(0, take));
+            emit(m_partial);
+            m_partial.clear();
+        }
+        bytes.remove_prefix(take);
+    }
+}
+
+void PieceReader::Finish(const Sink& sink) {
+    if (m_partial.empty()) return;
+    sink(std::string_view(m_partial).substr(0, m_partial.find('\0')));
+    m_partial.clear();
+}
+
 std::vector<std::string> ReadPieces(std::string_view bytes) {
     std::vector<std::string> pieces;
-    std::size_t at = 0;
-    while (at < bytes.size()) {
-        std::size_t end = at;
-        while (end < bytes.size() && end - at < kPieceBytes) {
-            if (bytes[end++] == '\n') break;
-        }
-        const std::string_view piece = bytes.substr(at, end - at);
-        pieces.emplace_back(piece.substr(0, piece.find('\0')));
-        at = end;
-    }
+    PieceReader reader;
+    const PieceReader::Sink keep = [&pieces](std::string_view piece) { pieces.emplace_back(piece); };
+    reader.Feed(bytes, keep);
+    reader.Finish(keep);
     return pieces;
 }
 
 bool PropertyFile::Load(Platform& platform, const std::string& path) {
     if (path.empty()) return false;
     Clear();
-    const auto bytes = platform.ReadFileBytes(path, kLanguageFileLimit);
-    if (!bytes) return false;
-    Parse(*bytes);
+    PieceReader reader;
+    PropertyFileParser parser(*this);
+    const PieceReader::Sink onPiece = std::ref(parser);
+    if (!platform.ReadFileChunks(path, kLanguageFileLimit,
+                                 [&](std::string_view chunk) { reader.Feed(chunk, onPiece); })) {
+        return false;
+    }
+    reader.Finish(onPiece);
     return true;
 }
 
 void PropertyFile::Parse(std::string_view bytes) {
-    TextSection* current = nullptr;
-    bool first = true;
-    for (std::string piece : ReadPieces(bytes)) {
-        if (first && piece.rfind("\xEF\xBB\xBF", 0) == 0) piece.erase(0, 3);
-        first = false;
-        if (piece.empty() || piece[0] == '#') continue;
-        if (piece[0] == '[') {
-            const std::size_t close = piece.rfind(']');
-            if (close == std::string::npos) continue;  // the current section stays
-            m_sections.push_back({Trimmed(piece.substr(1, close - 1)), {}});
-            current = &m_sections.back();
-            continue;
-        }
-        const std::size_t equals = piece.find('=');
-        // Before any section, without "=", or with nothing at all after it: no entry.
-        if (current == nullptr || equals == std::string::npos || equals + 1 == piece.size()) {
-            continue;
-        }
-        std::string value = Trimmed(piece.substr(equals + 1));
-        value.resize(std::strlen(UnescapeText(value.data())));
-        current->m_entries.push_back({Trimmed(piece.substr(0, equals)), std::move(value)});
-    }
+    PieceReader reader;
+    PropertyFileParser parser(*this);
+    const PieceReader::Sink onPiece = std::ref(parser);
+    reader.Feed(bytes, onPiece);
+    reader.Finish(onPiece);
 }
 
 std::string PropertyFile::Lookup(std::string section, std::string key,
@@ -152,20 +209,30 @@ std::string PropertyFile::Lookup(std::string section, std::string key,
 
 std::vector<LanguageEntry> ParseLanguageMap(std::string_view text) {
     std::vector<LanguageEntry> entries;
-    for (const std::string& piece : ReadPieces(text)) {
-        LanguageEntry entry;
-        if (!piece.empty() && piece[0] != '#' && ScanLanguageLine(piece, entry)) {
-            entries.push_back(std::move(entry));
-        }
-    }
+    PieceReader reader;
+    const PieceReader::Sink onPiece = [&entries](std::string_view piece) {
+        AddLanguageLine(piece, entries);
+    };
+    reader.Feed(text, onPiece);
+    reader.Finish(onPiece);
     return entries;
 }
 
 bool TextCatalogue::LoadLanguageMap(const std::string& path) {
     m_languages.clear();
-    const auto bytes = m_platform.ReadFileBytes(path, kLanguageFileLimit);
-    if (!bytes) return false;
-    m_languages = ParseLanguageMap(TextModeBytes(*bytes, kLanguageFileLimit));
+    PieceReader reader;
+    const PieceReader::Sink onPiece = [this](std::string_view piece) {
+        AddLanguageLine(piece, m_languages);
+    };
+    // Opened as text: the runtime's line-end translation sits between the file and the lines.
+    TextModeFilter text(kLanguageFileLimit);
+    const TextModeFilter::Sink toReader = [&](std::string_view bytes) { reader.Feed(bytes, onPiece); };
+    if (!m_platform.ReadFileChunks(path, kLanguageFileLimit,
+                                   [&](std::string_view chunk) { text.Feed(chunk, toReader); })) {
+        return false;
+    }
+    text.Finish(toReader);
+    reader.Finish(onPiece);
     return true;
 }
 

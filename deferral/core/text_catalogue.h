@@ -4,6 +4,7 @@
 // caller's default text, so the prompt is complete without any language file.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,11 +36,26 @@ char* UnescapeText(char* text);
 
 // The lines a C line reader with a 1023-byte limit gives: at most 1022 bytes each, a longer
 // line cut into pieces of its own; each piece ends at its first zero byte, as a C text does.
+// Fed the bytes a chunk at a time; it keeps at most one piece, never the file.
+class PieceReader {
+public:
+    using Sink = std::function<void(std::string_view piece)>;
+
+    void Feed(std::string_view bytes, const Sink& sink);
+    // The bytes have ended: the last piece, if it had no line end.
+    void Finish(const Sink& sink);
+
+private:
+    std::string m_partial;  // a piece cut by the end of a chunk
+};
+
+// The same for bytes held whole.
 std::vector<std::string> ReadPieces(std::string_view bytes);
 
 class PropertyFile {
 public:
     bool Load(Platform& platform, const std::string& path);
+    // Adds what `bytes` hold, as a whole file.
     void Parse(std::string_view bytes);
     void Clear() { m_sections.clear(); }
     // The first value of `key` in a section named `section`, else `fallback`.

@@ -17,7 +17,6 @@ namespace {
 
 constexpr char kSection[] = "IDD_VANTREL_DIALOG";
 constexpr char kLanguageDirectory[] = "c:\\windows\\kestrond\\i18n\\plimsayui";
-constexpr char kRestartCommand[] = "shutdown /r /f";
 
 int ControlOf(vantrel::TextTarget target) {
     using T = vantrel::TextTarget;
@@ -189,7 +188,8 @@ void CVantrelDlg::Apply(const vantrel::Effects& effects) {
                 WriteFeedback(effect.value != 0);
                 break;
             case Kind::kRunRestart:
-                m_platform.RunCommand(kRestartCommand);
+                m_platform.RunSystemProgram(vantrel::kRestartProgram,
+                                            vantrel::kRestartCommandLine);
                 break;
             case Kind::kEndDialog:
                 OnOK();

@@ -16,20 +16,37 @@
 namespace vantrel {
 namespace {
 
+constexpr DWORD kSystemProgramWaitMs = 30000;
+
 std::wstring WinPath(const char16_t* path) { return ToWin(path != nullptr ? path : u""); }
 
-std::optional<std::string> ReadAll(FILE* file, std::size_t maxBytes) {
-    if (file == nullptr) return std::nullopt;
-    std::string bytes;
-    char chunk[4096];
-    while (bytes.size() < maxBytes) {
-        const std::size_t want = std::min(sizeof chunk, maxBytes - bytes.size());
-        const std::size_t got = fread(chunk, 1, want, file);
-        bytes.append(chunk, got);
-        if (got < want) break;
+// Reads a file opened by the C runtime in chunks, so that no more than one is held here.
+template <typename Sink>
+bool ReadInChunks(FILE* file, std::size_t maxBytes, const Sink& sink) {
+    if (file == nullptr) return false;
+    char chunk[16384];
+    for (std::size_t left = maxBytes; left > 0;) {
+        const std::size_t got = fread(chunk, 1, std::min(sizeof chunk, left), file);
+        if (got == 0) break;
+        sink(std::string_view(chunk, got));
+        left -= got;
     }
     fclose(file);
-    return bytes;
+    return true;
+}
+
+// Held open with delete-on-close: the file goes when the handle is closed, also by the
+// system when the process ends however it ends.
+class MarkerFile : public Platform::HeldFile {
+public:
+    explicit MarkerFile(fw::UniqueFile file) : m_file(std::move(file)) {}
+
+private:
+    fw::UniqueFile m_file;
+};
+
+bool IsBusy(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
 }
 
 // Opens for writing without emptying and without caring for hidden or system attributes,
@@ -38,7 +55,10 @@ std::optional<std::string> ReadAll(FILE* file, std::size_t maxBytes) {
 fw::UniqueFile OpenForRewrite(const char16_t* path) {
     const std::wstring name = WinPath(path);
     const DWORD attributes = ::GetFileAttributesW(name.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return {};
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        ::SetLastError(ERROR_ACCESS_DENIED);
+        return {};
+    }
     return fw::UniqueFile(::CreateFileW(name.c_str(), GENERIC_WRITE,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                         nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -60,31 +80,48 @@ bool WinPlatform::FileExists(const char16_t* path) {
     return ::_waccess(WinPath(path).c_str(), 0) != -1;
 }
 
-bool WinPlatform::CreateEmptyFile(const char16_t* path) {
-    fw::UniqueFile file = OpenForRewrite(path);
-    return file && ::SetEndOfFile(file.get());
+std::unique_ptr<Platform::HeldFile> WinPlatform::HoldMarkerFile(const char16_t* path) {
+    // OPEN_ALWAYS takes over a marker an earlier run left behind, hidden or not.
+    fw::UniqueFile file(::CreateFileW(WinPath(path).c_str(), GENERIC_WRITE | DELETE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    if (!file) return nullptr;
+    ::SetEndOfFile(file.get());
+    return std::make_unique<MarkerFile>(std::move(file));
 }
 
-bool WinPlatform::RewriteFile(const char16_t* path, std::string_view bytes) {
+WriteOutcome WinPlatform::RewriteFile(const char16_t* path, std::string_view bytes) {
+    if (bytes.size() > MAXDWORD) return WriteOutcome::kFailed;
     fw::UniqueFile file = OpenForRewrite(path);
-    if (!file) return false;
+    if (!file) return IsBusy(::GetLastError()) ? WriteOutcome::kBusy : WriteOutcome::kFailed;
     DWORD written = 0;
     const DWORD size = static_cast<DWORD>(bytes.size());
-    const bool complete = ::WriteFile(file.get(), bytes.data(), size, &written, nullptr) &&
-                          written == size;
-    // Cut what the previous, longer contents left behind.
-    return ::SetEndOfFile(file.get()) && complete;
+    if (!::WriteFile(file.get(), bytes.data(), size, &written, nullptr)) {
+        // Part of the file locked by another process: nothing was written there.
+        return IsBusy(::GetLastError()) ? WriteOutcome::kBusy : WriteOutcome::kFailed;
+    }
+    // Cut what the previous, longer contents left behind, and have it on the disk before
+    // the lock goes: a forced restart follows.
+    const bool complete = written == size && ::SetEndOfFile(file.get());
+    ::FlushFileBuffers(file.get());
+    return complete ? WriteOutcome::kWritten : WriteOutcome::kFailed;
 }
 
 void WinPlatform::RemoveFile(const char16_t* path) { ::DeleteFileW(WinPath(path).c_str()); }
 
-std::optional<std::string> WinPlatform::ReadFileBytes(const std::string& ansiPath,
-                                                      std::size_t maxBytes) {
-    return ReadAll(fopen(ansiPath.c_str(), "rb"), maxBytes);
+std::optional<std::string> WinPlatform::ReadFileBytes(const char16_t* path, std::size_t maxBytes) {
+    std::string bytes;
+    if (!ReadInChunks(_wfopen(WinPath(path).c_str(), L"rb"), maxBytes,
+                      [&bytes](std::string_view chunk) { bytes.append(chunk); })) {
+        return std::nullopt;
+    }
+    return bytes;
 }
 
-std::optional<std::string> WinPlatform::ReadFileBytes(const char16_t* path, std::size_t maxBytes) {
-    return ReadAll(_wfopen(WinPath(path).c_str(), L"rb"), maxBytes);
+bool WinPlatform::ReadFileChunks(const std::string& ansiPath, std::size_t maxBytes,
+                                 const ChunkSink& sink) {
+    return ReadInChunks(fopen(ansiPath.c_str(), "rb"), maxBytes, sink);
 }
 
 WideString WinPlatform::MultiByteToWide(unsigned codePage, std::string_view text) {
@@ -101,6 +138,28 @@ WideString WinPlatform::MultiByteToWide(unsigned codePage, std::string_view text
 
 std::uint16_t WinPlatform::UserUiLanguage() { return ::GetUserDefaultUILanguage(); }
 
-void WinPlatform::RunCommand(const char* commandLine) { ::system(commandLine); }
+bool WinPlatform::RunSystemProgram(WideView program, WideView commandLine) {
+    // The system's own program by its full path: the command processor's search would try
+    // the current directory first, where anybody may have planted one.
+    wchar_t directory[MAX_PATH] = {};
+    const UINT length = ::GetSystemDirectoryW(directory, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return false;
+    const std::wstring application = std::wstring(directory, length) + L"\\" + ToWin(program);
+    std::wstring command = ToWin(commandLine);  // the call may write into it
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessW(application.c_str(), command.data(), nullptr, nullptr, FALSE,
+                          CREATE_NO_WINDOW, nullptr, directory, &startup, &process)) {
+        return false;
+    }
+    const fw::UniqueHandle processHandle(process.hProcess);
+    const fw::UniqueHandle threadHandle(process.hThread);
+    // As the command processor did, wait for it, but never for ever.
+    ::WaitForSingleObject(process.hProcess, kSystemProgramWaitMs);
+    return true;
+}
+
+void WinPlatform::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
 
 }  // namespace vantrel

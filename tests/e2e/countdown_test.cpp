@@ -61,7 +61,7 @@ TEST_F(CountdownTest, RunsDownAndRestartsOnce) {
     EXPECT_EQ(m_run.Text(1004), L"Postpone (Remain: 3)");
     ASSERT_TRUE(Ends(10000));
     EXPECT_EQ(m_run.ReadProgramFile(L"defer.cfg"), Feedback(3, 3, "Cancel=no\r\n"));
-    EXPECT_EQ(m_run.ShutdownLog(), "/r /f\r\n");
+    EXPECT_EQ(m_run.ShutdownLog(), PromptRun::Restarted());
     EXPECT_FALSE(testsupport::Exists(m_run.ProgramFile(L"defer.lock")));
 }
 
@@ -70,7 +70,7 @@ TEST_F(CountdownTest, RebootNowActsAtOnce) {
     Click(1005);
     ASSERT_TRUE(Ends(5000));
     EXPECT_EQ(m_run.ReadProgramFile(L"defer.cfg"), Feedback(60, 3, "Cancel=no\r\n"));
-    EXPECT_EQ(m_run.ShutdownLog(), "/r /f\r\n");
+    EXPECT_EQ(m_run.ShutdownLog(), PromptRun::Restarted());
 }
 
 TEST_F(CountdownTest, PostponeReportsMinimisesAndWaits) {
@@ -120,7 +120,7 @@ TEST_F(CountdownTest, TheCancelFlagEndsItWithCancelYes) {
     ASSERT_TRUE(Ends(5000));
     EXPECT_LE(::GetTickCount64() - dropped, 2500u);
     EXPECT_EQ(m_run.ReadProgramFile(L"defer.cfg"), Feedback(60, 2, "Cancel=yes\r\n"));
-    EXPECT_EQ(m_run.ShutdownLog(), "/r /f\r\n");
+    EXPECT_EQ(m_run.ShutdownLog(), PromptRun::Restarted());
     EXPECT_EQ(m_run.ReadProgramFile(L"cancel.flag"), "stop");  // never touched
 }
 

@@ -5,9 +5,26 @@
 namespace e2e {
 namespace {
 
-constexpr char kShutdownStub[] =
-    "@echo off\r\n"
-    "echo %*>>\"%~dp0shutdown.log\"\r\n";
+constexpr wchar_t kRestartLogVariable[] = L"VANTREL_RESTART_LOG";
+// What a planted script records if it ever runs.
+constexpr char kPlantedScript[] = "@echo planted %~f0 %*>>\"%VANTREL_RESTART_LOG%\"\r\n";
+
+std::wstring SystemDirectory() {
+    wchar_t directory[MAX_PATH] = {};
+    const UINT length = ::GetSystemDirectoryW(directory, MAX_PATH);
+    return std::wstring(directory, length < MAX_PATH ? length : 0);
+}
+
+std::wstring StandIn() { return testsupport::ModuleDirectory() + L"restart_standin.exe"; }
+
+std::string Utf8(const std::wstring& wide) {
+    const int length =
+        ::WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(length > 0 ? length : 1), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, text.data(), length, nullptr, nullptr);
+    text.pop_back();
+    return text;
+}
 
 struct Search {
     DWORD pid;
@@ -41,10 +58,42 @@ std::wstring WindowText(HWND window) {
     return std::wstring(text.data(), copied);
 }
 
+std::wstring InstallRestartStandIn() {
+    const std::wstring system = SystemDirectory() + L"\\shutdown.exe";
+    if (testsupport::ReadBytes(system) != testsupport::ReadBytes(StandIn()) &&
+        !::CopyFileW(StandIn().c_str(), system.c_str(), FALSE)) {
+        return L"cannot install the stand-in over " + system;
+    }
+    testsupport::TempDirectory probe(L"standin");
+    ::SetEnvironmentVariableW(kRestartLogVariable, (probe / L"log").c_str());
+    std::wstring command = L"shutdown /probe";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (::CreateProcessW(system.c_str(), command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                         nullptr, nullptr, &startup, &process)) {
+        ::WaitForSingleObject(process.hProcess, 15000);
+        ::CloseHandle(process.hThread);
+        ::CloseHandle(process.hProcess);
+    }
+    ::SetEnvironmentVariableW(kRestartLogVariable, nullptr);
+    if (testsupport::ReadBytes(probe / L"log").value_or("").find("|shutdown /probe") ==
+        std::string::npos) {
+        return L"the system's own shutdown.exe runs, not the stand-in: under Wine, "
+               L"WINEDLLOVERRIDES must name shutdown.exe=n";
+    }
+    return {};
+}
+
 PromptRun::PromptRun() {
     const std::wstring exe = testsupport::ModuleDirectory() + L"plimsay.exe";
     ::CopyFileW(exe.c_str(), ProgramFile(L"plimsay.exe").c_str(), FALSE);
-    testsupport::WriteBytes(m_work / L"shutdown.bat", kShutdownStub);
+    // Planted where a search by name would look first; none of them may ever run.
+    for (const std::wstring& dir : {m_program.path(), m_work.path()}) {
+        testsupport::WriteBytes(dir + L"\\shutdown.bat", kPlantedScript);
+        testsupport::WriteBytes(dir + L"\\shutdown.cmd", kPlantedScript);
+        ::CopyFileW(StandIn().c_str(), (dir + L"\\shutdown.exe").c_str(), FALSE);
+    }
 }
 
 PromptRun::~PromptRun() {
@@ -70,7 +119,12 @@ std::string PromptRun::ShutdownLog() const {
     return testsupport::ReadBytes(m_work / L"shutdown.log").value_or("");
 }
 
+std::string PromptRun::Restarted() {
+    return Utf8(SystemDirectory()) + "\\shutdown.exe|shutdown /r /f\r\n";
+}
+
 bool PromptRun::Start() {
+    ::SetEnvironmentVariableW(kRestartLogVariable, (m_work / L"shutdown.log").c_str());
     std::wstring command = L"\"" + ProgramFile(L"plimsay.exe") + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;

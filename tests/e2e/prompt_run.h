@@ -1,7 +1,8 @@
 #pragma once
 // Runs the real plimsay.exe as the agent would: copied into a directory of its own with the
-// task files, started with another directory as its current one, which holds a
-// shutdown.bat stub that records its arguments instead of restarting.
+// task files, started with another directory as its current one. Restarts are recorded by
+// the stand-in installed over the system's shutdown.exe; both directories also hold planted
+// shutdown.bat, .cmd and .exe files, which must never run.
 
 #include <windows.h>
 
@@ -23,8 +24,10 @@ public:
     std::wstring ProgramFile(const wchar_t* name) const { return m_program / name; }
     bool WriteProgramFile(const wchar_t* name, const std::string& bytes) const;
     std::optional<std::string> ReadProgramFile(const wchar_t* name) const;
-    // What the restart stub recorded, one line per run; empty when it never ran.
+    // What ran in place of a restart, one line per run; empty when nothing ran.
     std::string ShutdownLog() const;
+    // The line the system's shutdown.exe records for the restart command.
+    static std::string Restarted();
 
     bool Start();
     // The prompt's dialog once it is visible and in the foreground, or null after the timeout.
@@ -50,5 +53,9 @@ private:
 
 // The text of any window, read through WM_GETTEXT as another process sees it.
 std::wstring WindowText(HWND window);
+
+// Installs the stand-in (restart_standin.exe, next to this program) over the system's
+// shutdown.exe and checks that it is what runs; empty, or what is wrong.
+std::wstring InstallRestartStandIn();
 
 }  // namespace e2e

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <deque>
 #include <map>
 #include <string>
 #include <vector>
@@ -32,23 +33,34 @@ public:
         return value.substr(0, length == 0 ? 0 : length - 1);
     }
     bool FileExists(const char16_t* path) override { return m_files.count(path) != 0; }
-    bool CreateEmptyFile(const char16_t* path) override {
-        m_log.push_back(u"create " + WideString(path));
-        return true;
+    std::unique_ptr<HeldFile> HoldMarkerFile(const char16_t* path) override {
+        m_log.push_back(u"hold " + WideString(path));
+        if (m_failHold) return nullptr;
+        return std::make_unique<Held>(m_log, path);
     }
-    bool RewriteFile(const char16_t* path, std::string_view bytes) override {
+    // Each rewrite ends as the next queued outcome, or is written when none is left.
+    WriteOutcome RewriteFile(const char16_t* path, std::string_view bytes) override {
         m_log.push_back(u"rewrite " + WideString(path));
-        if (m_failRewrite) return false;
-        m_written[path] = std::string(bytes);
-        return true;
+        WriteOutcome outcome = WriteOutcome::kWritten;
+        if (!m_rewriteOutcomes.empty()) {
+            outcome = m_rewriteOutcomes.front();
+            m_rewriteOutcomes.pop_front();
+        }
+        if (outcome == WriteOutcome::kWritten) m_written[path] = std::string(bytes);
+        return outcome;
     }
     void RemoveFile(const char16_t* path) override { m_log.push_back(u"remove " + WideString(path)); }
 
-    std::optional<std::string> ReadFileBytes(const std::string& ansiPath,
-                                             std::size_t maxBytes) override {
+    // In chunks of m_chunkBytes, so that pieces and line ends fall across their edges.
+    bool ReadFileChunks(const std::string& ansiPath, std::size_t maxBytes,
+                        const ChunkSink& sink) override {
         auto file = m_narrowFiles.find(ansiPath);
-        if (file == m_narrowFiles.end()) return std::nullopt;
-        return file->second.substr(0, maxBytes);
+        if (file == m_narrowFiles.end()) return false;
+        const std::string_view bytes = std::string_view(file->second).substr(0, maxBytes);
+        for (std::size_t at = 0; at < bytes.size(); at += m_chunkBytes) {
+            sink(bytes.substr(at, m_chunkBytes));
+        }
+        return true;
     }
     std::optional<std::string> ReadFileBytes(const char16_t* path, std::size_t maxBytes) override {
         auto file = m_wideFiles.find(path);
@@ -90,8 +102,12 @@ public:
         return wide;
     }
     std::uint16_t UserUiLanguage() override { return m_langId; }
-    void RunCommand(const char* commandLine) override {
-        m_log.push_back(u"run " + WideString(commandLine, commandLine + strlen(commandLine)));
+    bool RunSystemProgram(WideView program, WideView commandLine) override {
+        m_log.push_back(u"run " + WideString(program) + u": " + WideString(commandLine));
+        return true;
+    }
+    void Sleep(std::uint32_t milliseconds) override {
+        m_log.push_back(u"sleep " + Widen(std::to_string(milliseconds)));
     }
 
     std::map<std::string, std::string> m_narrowFiles;
@@ -100,9 +116,21 @@ public:
 
     std::vector<WideString> m_log;
     std::map<WideString, std::string> m_written;
-    bool m_failRewrite = false;
+    std::deque<WriteOutcome> m_rewriteOutcomes;
+    bool m_failHold = false;
+    std::size_t m_chunkBytes = 5;
 
 private:
+    class Held : public HeldFile {
+    public:
+        Held(std::vector<WideString>& log, const char16_t* path) : m_log(log), m_path(path) {}
+        ~Held() override { m_log.push_back(u"release " + m_path); }
+
+    private:
+        std::vector<WideString>& m_log;
+        WideString m_path;
+    };
+    static WideString Widen(const std::string& ascii) { return WideString(ascii.begin(), ascii.end()); }
     static WideString Lower(WideString text) {
         std::transform(text.begin(), text.end(), text.begin(), [](char16_t c) {
             return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c;

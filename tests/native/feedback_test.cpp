@@ -102,20 +102,41 @@ protected:
     TaskPaths m_paths;
 };
 
-TEST_F(WriteFeedbackFileTest, RewritesUnderTheLock) {
-    WriteFeedbackFile(m_platform, m_paths, "bytes");
-    const std::vector<WideString> expected = {u"create C:\\Agent\\defer.lock",
-                                              u"rewrite C:\\Agent\\defer.cfg",
-                                              u"remove C:\\Agent\\defer.lock"};
-    EXPECT_EQ(m_platform.m_log, expected);
-    EXPECT_EQ(m_platform.m_written[u"C:\\Agent\\defer.cfg"], "bytes");
-}
+// The lock is held across every attempt and released before its file is removed; only a
+// file another process holds is tried again, every 100 ms for up to 5 s.
+TEST_F(WriteFeedbackFileTest, RewritesUnderTheLockAndWaitsOutABusyFile) {
+    using W = WriteOutcome;
+    struct Case {
+        const char* name;
+        std::deque<W> outcomes;
+        bool holdFails;
+        std::size_t attempts;
+        W result;
+    };
+    const Case cases[] = {
+        {"at once", {}, false, 1, W::kWritten},
+        {"busy twice", {W::kBusy, W::kBusy}, false, 3, W::kWritten},
+        {"busy for good", std::deque<W>(60, W::kBusy), false, 51, W::kBusy},
+        {"failed", {W::kFailed}, false, 1, W::kFailed},
+        {"no lock", {}, true, 1, W::kWritten},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        testing::FakePlatform platform;
+        platform.m_rewriteOutcomes = c.outcomes;
+        platform.m_failHold = c.holdFails;
+        EXPECT_EQ(WriteFeedbackFile(platform, m_paths, "bytes"), c.result);
 
-TEST_F(WriteFeedbackFileTest, RemovesTheLockWhenTheRewriteFails) {
-    m_platform.m_failRewrite = true;
-    WriteFeedbackFile(m_platform, m_paths, "bytes");
-    ASSERT_EQ(m_platform.m_log.size(), 3u);
-    EXPECT_EQ(m_platform.m_log.back(), u"remove C:\\Agent\\defer.lock");
+        std::vector<WideString> expected = {u"hold C:\\Agent\\defer.lock"};
+        for (std::size_t i = 0; i < c.attempts; ++i) {
+            if (i > 0) expected.push_back(u"sleep 100");
+            expected.push_back(u"rewrite C:\\Agent\\defer.cfg");
+        }
+        if (!c.holdFails) expected.push_back(u"release C:\\Agent\\defer.lock");
+        expected.push_back(u"remove C:\\Agent\\defer.lock");
+        EXPECT_EQ(platform.m_log, expected);
+        EXPECT_EQ(platform.m_written.count(u"C:\\Agent\\defer.cfg"), c.result == W::kWritten);
+    }
 }
 
 }  // namespace

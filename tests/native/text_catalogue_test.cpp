@@ -58,6 +58,36 @@ TEST(TextRules, PiecesAreAtMost1022Bytes) {
     EXPECT_EQ(pieces, (std::vector<std::string>{"ab", "ef"}));
 }
 
+// Files are read a chunk at a time; where a chunk ends must not change a piece or a line end.
+TEST(TextRules, ChunksGiveWhatTheWholeFileGives) {
+    const std::string inputs[] = {
+        std::string(1021, 'a') + "\r\nb\rc\r\r\n" + std::string(2500, 'd') + "\n",
+        std::string("x\0y\r\nz\x1A" "after", 13),
+        "ends with CR\r",
+    };
+    for (const std::string& input : inputs) {
+        const std::vector<std::string> pieces = ReadPieces(input);
+        const std::string text = TextModeBytes(input, 2000);
+        for (std::size_t chunk : {1u, 2u, 3u, 1021u, 1022u, 1023u}) {
+            SCOPED_TRACE(chunk);
+            std::vector<std::string> chunkedPieces;
+            PieceReader reader;
+            const PieceReader::Sink keep = [&](std::string_view p) { chunkedPieces.emplace_back(p); };
+            std::string chunkedText;
+            TextModeFilter filter(2000);
+            const TextModeFilter::Sink append = [&](std::string_view b) { chunkedText.append(b); };
+            for (std::size_t at = 0; at < input.size(); at += chunk) {
+                reader.Feed(std::string_view(input).substr(at, chunk), keep);
+                filter.Feed(std::string_view(input).substr(at, chunk), append);
+            }
+            reader.Finish(keep);
+            filter.Finish(append);
+            EXPECT_EQ(chunkedPieces, pieces);
+            EXPECT_EQ(chunkedText, text);
+        }
+    }
+}
+
 PropertyFile Parse(const std::string& bytes) {
     PropertyFile file;
     file.Parse(bytes);

@@ -113,9 +113,70 @@ TEST_F(WinPlatformTest, ExistenceAndRemoval) {
     EXPECT_FALSE(m_platform.FileExists(m_paths.m_szCancelFlagPath.c_str()));
     ASSERT_TRUE(WriteBytes(flag, ""));
     EXPECT_TRUE(m_platform.FileExists(m_paths.m_szCancelFlagPath.c_str()));
-    EXPECT_TRUE(m_platform.CreateEmptyFile(m_paths.m_szLockPath.c_str()));
+    m_platform.RemoveFile(m_paths.m_szCancelFlagPath.c_str());
+    EXPECT_FALSE(testsupport::Exists(flag));
+}
+
+// Only a file another process holds is worth trying again.
+TEST_F(WinPlatformTest, ARewriteTellsABusyFileFromAFailure) {
+    struct Case {
+        const char* name;
+        DWORD share;  // how another process holds defer.cfg; ~0 for not at all
+        DWORD attributes;
+        WriteOutcome outcome;
+    };
+    const Case cases[] = {
+        {"held without sharing", 0, FILE_ATTRIBUTE_NORMAL, WriteOutcome::kBusy},
+        {"held for reading only", FILE_SHARE_READ, FILE_ATTRIBUTE_NORMAL, WriteOutcome::kBusy},
+        {"shared for writing", FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+         FILE_ATTRIBUTE_NORMAL, WriteOutcome::kWritten},
+        {"read-only", ~0u, FILE_ATTRIBUTE_READONLY, WriteOutcome::kFailed},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ::SetFileAttributesW(Cfg().c_str(), FILE_ATTRIBUTE_NORMAL);
+        ASSERT_TRUE(WriteBytes(Cfg(), "agent's"));
+        ASSERT_TRUE(::SetFileAttributesW(Cfg().c_str(), c.attributes));
+        HANDLE holder = INVALID_HANDLE_VALUE;
+        if (c.share != ~0u) {
+            holder = ::CreateFileW(Cfg().c_str(), GENERIC_READ, c.share, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+            ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+        }
+        EXPECT_EQ(m_platform.RewriteFile(m_paths.m_szCfgPath.c_str(), "new"), c.outcome);
+        if (holder != INVALID_HANDLE_VALUE) ::CloseHandle(holder);
+        EXPECT_EQ(ReadBytes(Cfg()), c.outcome == WriteOutcome::kWritten ? "new" : "agent's");
+    }
+    ::SetFileAttributesW(Cfg().c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(WinPlatformTest, TheLockTakesOverOneLeftBehindAndGoesWithItsHolder) {
+    ASSERT_TRUE(WriteBytes(Lock(), "left by a crash"));
+    ASSERT_TRUE(::SetFileAttributesW(Lock().c_str(), FILE_ATTRIBUTE_HIDDEN));
+    auto lock = m_platform.HoldMarkerFile(m_paths.m_szLockPath.c_str());
+    ASSERT_NE(lock, nullptr);
     EXPECT_EQ(ReadBytes(Lock()), "");
-    m_platform.RemoveFile(m_paths.m_szLockPath.c_str());
+    lock.reset();
+    EXPECT_FALSE(testsupport::Exists(Lock()));
+}
+
+// A process that dies holding the lock must not leave the agent waiting for ever.
+TEST_F(WinPlatformTest, TheLockVanishesWhenItsProcessIsKilled) {
+    std::wstring command = L"\"" + testsupport::ModuleDirectory() + L"marker_holder.exe\" \"" +
+                           Lock() + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                 nullptr, &startup, &process));
+    const std::wstring ready = Lock() + L".ready";
+    for (int i = 0; i < 300 && !testsupport::Exists(ready); ++i) ::Sleep(20);
+    EXPECT_TRUE(testsupport::Exists(Lock()));
+    ::TerminateProcess(process.hProcess, 9);
+    ::WaitForSingleObject(process.hProcess, 10000);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    ASSERT_TRUE(testsupport::Exists(ready)) << "the holder never took the lock";
     EXPECT_FALSE(testsupport::Exists(Lock()));
 }
 

@@ -53,6 +53,12 @@ struct FileTraits {
     static void Close(HANDLE handle) { ::CloseHandle(handle); }
 };
 
+// Process, thread and other kernel handles, whose empty value is null.
+struct KernelTraits {
+    static HANDLE Invalid() { return nullptr; }
+    static void Close(HANDLE handle) { ::CloseHandle(handle); }
+};
+
 template <typename T>
 using UniqueGdi = UniqueResource<T, GdiTraits<T>>;
 using UniquePen = UniqueGdi<HPEN>;
@@ -60,5 +66,6 @@ using UniqueBrush = UniqueGdi<HBRUSH>;
 using UniqueBitmap = UniqueGdi<HBITMAP>;
 using UniqueMemoryDc = UniqueResource<HDC, MemoryDcTraits>;
 using UniqueFile = UniqueResource<HANDLE, FileTraits>;
+using UniqueHandle = UniqueResource<HANDLE, KernelTraits>;
 
 }  // namespace fw
