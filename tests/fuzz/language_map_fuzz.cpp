@@ -9,6 +9,19 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string raw(reinterpret_cast<const char*>(data), size);
+    // Read a chunk at a time, text mode gives what it gives the whole file, also when a
+    // CR LF or the limit falls on a chunk's edge.
+    const std::size_t chunk = size > 0 ? data[0] % 8 + 1 : 1;
+    const std::size_t limit = size > 1 ? data[1] : 0;
+    std::string chunked;
+    vantrel::TextModeFilter filter(limit);
+    const vantrel::TextModeFilter::Sink append = [&](std::string_view b) { chunked.append(b); };
+    for (std::size_t at = 0; at < raw.size(); at += chunk) {
+        filter.Feed(std::string_view(raw).substr(at, chunk), append);
+    }
+    filter.Finish(append);
+    Check(chunked == vantrel::TextModeBytes(raw, limit));
+
     for (const vantrel::LanguageEntry& entry :
          vantrel::ParseLanguageMap(vantrel::TextModeBytes(raw, vantrel::kLanguageFileLimit))) {
         Check(!entry.m_szLocale.empty() && entry.m_szLocale.size() <= 511);

@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "fuzz_check.h"
 #include "text_catalogue.h"
@@ -14,9 +15,23 @@ bool Trimmed(const std::string& s) { return s.empty() || (!Blank(s.front()) && !
 
 }  // namespace
 
+// A file read a chunk at a time gives the pieces the whole file gives.
+void CheckChunkedPieces(const std::string& bytes, std::size_t chunk) {
+    std::vector<std::string> pieces;
+    vantrel::PieceReader reader;
+    const vantrel::PieceReader::Sink keep = [&](std::string_view p) { pieces.emplace_back(p); };
+    for (std::size_t at = 0; at < bytes.size(); at += chunk) {
+        reader.Feed(std::string_view(bytes).substr(at, chunk), keep);
+    }
+    reader.Finish(keep);
+    Check(pieces == vantrel::ReadPieces(bytes));
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    CheckChunkedPieces(bytes, size > 0 ? data[0] % 64 + 1 : 1);
     vantrel::PropertyFile file;
-    file.Parse(std::string(reinterpret_cast<const char*>(data), size));
+    file.Parse(bytes);
     for (const vantrel::TextSection& section : file.m_sections) {
         Check(Trimmed(section.m_szName) && section.m_szName.size() <= 1020);
         for (const vantrel::TextEntry& entry : section.m_entries) {
