@@ -33,6 +33,14 @@ int ControlOf(vantrel::TextTarget target) {
     return 0;
 }
 
+// A static repaints at every new text, even an equal one, and the minutes change only once
+// a minute: a text that is already shown is not set again.
+void SetChangedText(HWND dialog, int id, const std::wstring& text) {
+    wchar_t shown[16] = {};
+    ::GetDlgItemTextW(dialog, id, shown, 16);
+    if (text != shown) ::SetDlgItemTextW(dialog, id, text.c_str());
+}
+
 }  // namespace
 
 const fw::MessageMapEntry<CVantrelDlg> CVantrelDlg::kMessageMap[] = {
@@ -152,8 +160,8 @@ void CVantrelDlg::Apply(const vantrel::Effects& effects) {
                 break;
             case Kind::kShowCountdown: {
                 const vantrel::CountdownDigits digits = vantrel::FormatCountdown(value);
-                SetDlgItemTextW(IDC_MINUTES, vantrel::ToWin(digits.minutes).c_str());
-                SetDlgItemTextW(IDC_SECONDS, vantrel::ToWin(digits.seconds).c_str());
+                SetChangedText(m_hWnd, IDC_MINUTES, vantrel::ToWin(digits.minutes));
+                SetChangedText(m_hWnd, IDC_SECONDS, vantrel::ToWin(digits.seconds));
                 break;
             }
             case Kind::kSetBarRange:

@@ -1,0 +1,359 @@
+// The prompt's figures against its baselines: start-up, memory, idle cost, no growth and
+// reaction. Each run starts the real plimsay.exe as the agent would.
+#include <windows.h>
+#include <commctrl.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "figures.h"
+#include "options.h"
+#include "process_usage.h"
+#include "program_run.h"
+#include "prompt_run.h"
+#include "resource.h"
+
+namespace bench {
+namespace {
+
+constexpr wchar_t kBareDialog[] = L"bare_dialog.exe";
+constexpr wchar_t kTimerDialog[] = L"timer_dialog.exe";
+constexpr DWORD kStartTimeoutMs = 15000;
+constexpr UINT_PTR kCountdownTimer = 1;
+constexpr UINT_PTR kPostponedTimer = 2;
+
+std::string Task(int delay, int remain) {
+    return "[Settings]\r\nAction=Reboot\r\nDefaultPostponeTime=" + std::to_string(delay) +
+           "\r\nRemainPostponeCount=" + std::to_string(remain) + "\r\n";
+}
+
+bool Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR result = 0;
+    return ::SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 10000,
+                                 &result) != 0;
+}
+
+// A click of the postpone button, handled before this returns.
+bool Postpone(const ProgramRun& run) {
+    return Send(run.Dialog(), WM_COMMAND, MAKEWPARAM(IDC_POSTPONE, BN_CLICKED),
+                reinterpret_cast<LPARAM>(run.Item(IDC_POSTPONE))) &&
+           ::IsIconic(run.Dialog());
+}
+
+void MoveTo(HWND window, int x, int y) {
+    ::SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+std::string Kb(double kb) {
+    return Format("%.0f KB", kb);
+}
+
+// The host's split, where it gives one.
+std::string Split(const ProcessUsage& usage) {
+    if (!usage.anonKb || !usage.sharedKb) return {};
+    return Format(" (private %.0f, shared %.0f)", *usage.anonKb, *usage.sharedKb);
+}
+
+void Trace(int ticks, int changes, const ProcessUsage& usage) {
+    std::fprintf(stderr,
+                 "growth: %d ticks, %d changes: %.0f KB (private %.0f, files %.0f, "
+                 "shared %.0f)\n",
+                 ticks, changes, usage.residentKb.value_or(0), usage.anonKb.value_or(0),
+                 usage.fileKb.value_or(0), usage.sharedKb.value_or(0));
+}
+
+}  // namespace
+
+void MeasureStartupAndMemory(const Options& options) {
+    std::vector<double> promptMs, bareMs, promptKb, bareKb;
+    std::string failure;
+    for (int i = options.warmUp ? -1 : 0; i < options.runs && failure.empty(); ++i) {
+        for (const wchar_t* program : {options.prompt, kBareDialog}) {
+            const bool prompt = program == options.prompt;
+            ProgramRun run(program);
+            run.WriteProgramFile(L"defer.cfg", Task(600, 3));
+            const double start = Now();
+            if (!run.Start() || run.WaitForVisible(kStartTimeoutMs) == nullptr) {
+                failure = "no dialog appeared";
+                break;
+            }
+            const double shown = Now();
+            // The texts come from OnInitDialog, before the dialog is shown: check they are set.
+            if (prompt && e2e::WindowText(run.Item(IDC_MINUTES)) != L"10") {
+                failure = "the prompt's dialog was visible before its texts were set";
+                break;
+            }
+            ::Sleep(1000);
+            PROCESS_MEMORY_COUNTERS memory{};
+            memory.cb = sizeof memory;
+            const bool measured = ::GetProcessMemoryInfo(run.Process(), &memory, sizeof memory);
+            run.Close();
+            if (i < 0) continue;  // the warm-up run
+            (prompt ? promptMs : bareMs).push_back((shown - start) * 1000.0);
+            if (measured) {
+                (prompt ? promptKb : bareKb)
+                    .push_back(static_cast<double>(memory.PeakWorkingSetSize) / 1024.0);
+            }
+        }
+    }
+    if (!failure.empty()) {
+        PrintFailedRow("start-up", failure);
+        PrintFailedRow("memory", failure);
+        return;
+    }
+    const Spread prompt = SpreadOf(promptMs), bare = SpreadOf(bareMs);
+    PrintRow({"start-up",
+              Format("CreateProcess until the dialog is visible with its texts set (language "
+                     "files installed); %s each, alternating",
+                     Runs(prompt.count).c_str()),
+              Show(prompt, "ms"), Show(bare, "ms") + ", bare dialog",
+              RatioResult(prompt, bare, 1.15), "ratio <= 1.15"});
+    if (promptKb.size() != promptMs.size() || bareKb.size() != bareMs.size()) {
+        PrintFailedRow("memory", "GetProcessMemoryInfo failed");
+        return;
+    }
+    const Spread promptPeak = SpreadOf(promptKb), barePeak = SpreadOf(bareKb);
+    PrintRow({"memory",
+              "peak working set (GetProcessMemoryInfo) 1 s after the dialog appeared; same runs",
+              Show(promptPeak, "KB"), Show(barePeak, "KB") + ", bare dialog",
+              RatioResult(promptPeak, barePeak, 1.3), "ratio <= 1.3"});
+}
+
+void MeasureIdle(const Options& options) {
+    // Per program (the prompt counting, the prompt postponed, the baseline): CPU time from
+    // the host's run time where it has one, and from utime + stime or GetProcessTimes.
+    std::vector<double> run[3], cpu[3];
+    std::string failure;
+    for (int i = 0; i < options.runs && failure.empty(); ++i) {
+        // A postponed prompt, minimised for the slider's default 240 minutes...
+        ProgramRun quiet(options.prompt);
+        quiet.WriteProgramFile(L"defer.cfg", Task(60, 3));
+        if (!quiet.Start() || quiet.WaitForReady(kStartTimeoutMs) == nullptr || !Postpone(quiet)) {
+            failure = "the postponed prompt did not start or postpone";
+            break;
+        }
+        // ...one in its first countdown of an hour, and the baseline, side by side.
+        ProgramRun prompt(options.prompt), timer(kTimerDialog);
+        prompt.WriteProgramFile(L"defer.cfg", Task(3600, 3));
+        if (!prompt.Start() || !timer.Start() ||
+            prompt.WaitForVisible(kStartTimeoutMs) == nullptr ||
+            timer.WaitForVisible(kStartTimeoutMs) == nullptr) {
+            failure = "a dialog did not appear";
+            break;
+        }
+        RECT area{};
+        ::GetWindowRect(prompt.Dialog(), &area);
+        MoveTo(timer.Dialog(), 0, 0);
+        MoveTo(prompt.Dialog(), ::GetSystemMetrics(SM_CXSCREEN) - (area.right - area.left), 0);
+        ::Sleep(1500);  // past the start-up's last paints
+
+        const ProcessUsageReader readers[] = {{prompt.Process(), prompt.Path(), options.clockTicks},
+                                              {quiet.Process(), quiet.Path(), options.clockTicks},
+                                              {timer.Process(), timer.Path(), options.clockTicks}};
+        ProcessUsage before[3], after[3];
+        for (int r = 0; r < 3; ++r) before[r] = readers[r].Read();
+        ::Sleep(static_cast<DWORD>(options.idleSeconds) * 1000);
+        for (int r = 0; r < 3; ++r) after[r] = readers[r].Read();
+        for (int r = 0; r < 3; ++r) {
+            if (!before[r].cpuMs || !after[r].cpuMs) {
+                failure = "no CPU time: neither Windows nor the host reports it";
+                break;
+            }
+            cpu[r].push_back(*after[r].cpuMs - *before[r].cpuMs);
+            if (before[r].runMs && after[r].runMs)
+                run[r].push_back(*after[r].runMs - *before[r].runMs);
+        }
+        if (!quiet.WaitForExit(0) && !::IsIconic(quiet.Dialog())) {
+            failure = "the postponed prompt came back during the window";
+        }
+        for (ProgramRun* program : {&prompt, &quiet, &timer}) program->Close();
+    }
+    if (!failure.empty()) {
+        PrintFailedRow("idle cost", failure);
+        PrintFailedRow("idle cost, postponed", failure);
+        return;
+    }
+    const bool precise = run[0].size() == cpu[0].size() && run[1].size() == cpu[1].size() &&
+                         run[2].size() == cpu[2].size();
+    const auto figure = [&](int r) { return precise ? SpreadOf(run[r]) : SpreadOf(cpu[r]); };
+    const auto cell = [&](int r) {
+        std::string text = Show(figure(r), "ms", precise ? 1 : 0);
+        if (precise) text += Format("; utime+stime %.0f ms", SpreadOf(cpu[r]).median);
+        return text;
+    };
+    const std::string source =
+        precise ? "host: run time of its threads, /proc/<pid>/task/*/schedstat; utime+stime of "
+                  "/proc/<pid>/stat, in 10 ms steps, beside it"
+                : "GetProcessTimes, or the host's /proc/<pid>/stat utime+stime";
+    const std::string baseline = cell(2) + ", timer dialog";
+    PrintRow({"idle cost",
+              Format("CPU time (%s) over %d s of a first countdown of an hour (raised every 5 s); "
+                     "%s, prompt and baseline at the same time, side by side",
+                     source.c_str(), options.idleSeconds, Runs(cpu[0].size()).c_str()),
+              cell(0), baseline, RatioResult(figure(0), figure(2), 1.5), "ratio <= 1.5"});
+    PrintRow({"idle cost, postponed",
+              "the same, in the same runs, for a prompt minimised in a postponed countdown (blue)",
+              cell(1), baseline, RatioResult(figure(1), figure(2), 1.5), "ratio <= 1.5"});
+}
+
+void MeasureGrowth(const Options& options) {
+    ProgramRun run(options.prompt);
+    // Red at 60 s left; postpones never run out.
+    run.WriteProgramFile(L"defer.cfg", Task(60, 1000000));
+    if (!run.Start() || run.WaitForReady(kStartTimeoutMs) == nullptr) {
+        PrintFailedRow("no growth", "the prompt did not start");
+        return;
+    }
+    const ProcessUsageReader reader(run.Process(), run.Path(), options.clockTicks);
+    Send(run.Item(IDC_SLIDER), TBM_SETPOS, TRUE, 2);
+
+    int ticks = 0, changes = 0;
+    std::string failure;
+    // A tick of a countdown's timer, handled before this returns.
+    const auto tick = [&](UINT_PTR timer) {
+        if (!Send(run.Dialog(), WM_TIMER, timer, 0)) failure = "a tick was not handled";
+        ++ticks;
+    };
+    // Both samples with the dialog shown and red, a moment after the last change.
+    const auto settled = [&] {
+        ::Sleep(1000);
+        return reader.Read();
+    };
+    for (int t = 0; t < 10; ++t) tick(kCountdownTimer);
+    const ProcessUsage early = settled();
+    const int earlyTicks = ticks;
+    if (options.trace) Trace(ticks, changes, early);
+    double largest = early.residentKb.value_or(0);
+    // Postpone by 2 minutes (blue, minimised), then tick until the threshold turns the bar
+    // red and restores the window: 60 ticks, or one less when the real timer ticked meanwhile.
+    for (int c = 0; c < options.cycles && failure.empty(); ++c) {
+        if (!Postpone(run)) failure = "a postpone did not minimise the prompt";
+        ++changes;
+        for (int t = 0; t < 61 && failure.empty() && ::IsIconic(run.Dialog()); ++t) {
+            tick(kPostponedTimer);
+        }
+        if (::IsIconic(run.Dialog())) failure = "the threshold did not restore the prompt";
+        ++changes;
+        const ProcessUsage now = reader.Read();
+        largest = std::max(largest, now.residentKb.value_or(0));
+        if (options.trace) Trace(ticks, changes, now);
+    }
+    const ProcessUsage late = settled();
+    if (options.trace) Trace(ticks, changes, late);
+    run.Close();
+    if (!failure.empty() || !early.residentKb || !late.residentKb) {
+        PrintFailedRow("no growth", failure.empty() ? "no resident size" : failure);
+        return;
+    }
+    const double growth = *late.residentKb - *early.residentKb;
+    PrintRow(
+        {"no growth: memory",
+         Format("resident size (%s) after %d ticks and %d bar colour changes (%d "
+                "postpones), against after the first %d ticks; both shown, 1 s after",
+                reader.FromHost() ? "host /proc VmRSS" : "working set", ticks, changes, changes / 2,
+                earlyTicks),
+         Kb(*late.residentKb) + Split(late) + Format("; largest between %s", Kb(largest).c_str()),
+         Kb(*early.residentKb) + Split(early) + " after 10 ticks",
+         Format("%+.0f KB, %s", growth, growth <= 64 && growth >= -64 ? "met" : "MISSED"),
+         "equal, +-64 KB"});
+
+    const auto count = [](const std::optional<unsigned long>& a,
+                          const std::optional<unsigned long>& b) {
+        return a && b ? Format("%lu -> %lu", *a, *b) : std::string("not reported (0)");
+    };
+    std::string counts = "handles " + count(early.handles, late.handles) + "; GDI " +
+                         count(early.gdiObjects, late.gdiObjects) + "; USER " +
+                         count(early.userObjects, late.userObjects);
+    const bool descriptors = early.fileDescriptors && late.fileDescriptors;
+    if (descriptors) {
+        counts += Format("; host file descriptors %d -> %d", *early.fileDescriptors,
+                         *late.fileDescriptors);
+    }
+    const bool equal = early.handles == late.handles && early.gdiObjects == late.gdiObjects &&
+                       early.userObjects == late.userObjects &&
+                       early.fileDescriptors == late.fileDescriptors;
+    PrintRow({"no growth: objects",
+              "handle, GDI and USER counts (GetProcessHandleCount, GetGuiResources) and the "
+              "host process's open file descriptors, same two moments",
+              counts, "", equal ? "equal, met" : "MISSED", "equal"});
+}
+
+void MeasureReaction(const Options& options) {
+    std::vector<double> reboot, cancel;
+    std::string failure;
+    const auto fedBack = [](const std::string& file, const char* outcome) {
+        return file.find(std::string("[Feedback]\r\n") + outcome) != std::string::npos;
+    };
+    for (int i = 0; i < options.runs && failure.empty(); ++i) {
+        {
+            ProgramRun run(options.prompt);
+            run.WriteProgramFile(L"defer.cfg", Task(600, 3));
+            if (!run.Start() || run.WaitForReady(kStartTimeoutMs) == nullptr) {
+                failure = "the prompt did not start";
+                break;
+            }
+            const double start = Now();
+            ::PostMessageW(run.Item(IDC_ACT_NOW), BM_CLICK, 0, 0);
+            double done = 0;
+            bool fed = false, restarted = false;
+            while (Now() - start < 10 && !(fed && restarted)) {
+                fed = fed || fedBack(run.ReadProgramFile(L"defer.cfg"), "Cancel=no");
+                restarted = restarted || !run.RestartLog().empty();
+                done = Now();
+                ::Sleep(2);
+            }
+            if (!fed || !restarted) {
+                failure = "Reboot now: no feedback or no restart";
+                break;
+            }
+            reboot.push_back((done - start) * 1000.0);
+            run.WaitForExit(10000);
+        }
+        {
+            ProgramRun run(options.prompt);
+            run.WriteProgramFile(L"defer.cfg", Task(600, 3));
+            if (!run.Start() || run.WaitForReady(kStartTimeoutMs) == nullptr) {
+                failure = "the prompt did not start";
+                break;
+            }
+            // The flag lands at a different moment of the prompt's one-second poll each run.
+            ::Sleep(static_cast<DWORD>((i * 1000 / options.runs + 50) % 1000));
+            const double start = Now();
+            run.WriteProgramFile(L"cancel.flag", "");
+            double done = 0;
+            bool fed = false;
+            while (Now() - start < 10 && !fed) {
+                fed = fedBack(run.ReadProgramFile(L"defer.cfg"), "Cancel=yes");
+                done = Now();
+                if (!fed) ::Sleep(2);
+            }
+            if (!fed) {
+                failure = "cancel.flag: no feedback";
+                break;
+            }
+            cancel.push_back((done - start) * 1000.0);
+            run.WaitForExit(10000);
+        }
+    }
+    if (!failure.empty()) {
+        PrintFailedRow("reaction", failure);
+        return;
+    }
+    const Spread now = SpreadOf(reboot), flag = SpreadOf(cancel);
+    PrintRow({"reaction: Reboot now",
+              Format("click until the feedback is in defer.cfg and the restart program (the "
+                     "stand-in over system32\\shutdown.exe) has started; %s",
+                     Runs(now.count).c_str()),
+              Show(now, "ms"), "", "printed", "print"});
+    PrintRow({"reaction: cancel.flag",
+              Format("flag created until the feedback is in defer.cfg, at moments spread over "
+                     "the prompt's one-second poll; %s",
+                     Runs(flag.count).c_str()),
+              Show(flag, "ms"), "", flag.max <= 1100 ? "max within 1.1 s, met" : "MISSED",
+              "<= 1.1 s"});
+}
+
+}  // namespace bench
