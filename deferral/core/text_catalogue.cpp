@@ -244,11 +244,17 @@ std::string TextCatalogue::FindLocale(std::uint32_t langId) const {
 }
 
 bool TextCatalogue::Load() {
+    m_szLoadedFile.clear();
     if (!LoadLanguageMap(m_szDirectory + "\\i18n.ini")) return false;
     std::string locale = FindLocale(m_platform.UserUiLanguage());
     if (locale.empty()) locale = "en_US";
-    if (m_propFile.Load(m_platform, m_szDirectory + "\\" + locale + ".prop")) return true;
-    return m_propFile.Load(m_platform, m_szDirectory + "/en_US.prop");
+    for (std::string path : {m_szDirectory + "\\" + locale + ".prop", m_szDirectory + "/en_US.prop"}) {
+        if (m_propFile.Load(m_platform, path)) {
+            m_szLoadedFile = std::move(path);
+            return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace vantrel

@@ -83,6 +83,7 @@ public:
     std::string m_szDirectory;  // without a trailing separator
     PropertyFile m_propFile;
     std::vector<LanguageEntry> m_languages;
+    std::string m_szLoadedFile;  // the property file read, empty for the built-in texts
 
 private:
     Platform& m_platform;

@@ -257,6 +257,7 @@ TEST_F(CatalogueLoadTest, AMissingLocaleFileFallsBackThroughTheForwardSlash) {
     m_platform.m_langId = 0x0407;
     EXPECT_TRUE(m_catalogue.Load());
     EXPECT_EQ(Caption(), "Fallback");
+    EXPECT_EQ(m_catalogue.m_szLoadedFile, "lang/en_US.prop");
     File("lang\\i18n.ini", "0409 en_US\n");  // en_US itself missing under "\"
     m_platform.m_langId = 0x0409;
     EXPECT_TRUE(m_catalogue.Load());
