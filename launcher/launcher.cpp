@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstring>
 #include <string_view>
+#include <utility>
 
 #include "command_line.h"
 
@@ -138,17 +139,12 @@ WideText Launcher::WideCommandLine(const char* argument) const {
     return Utf8ToWide(argument);
 }
 
-// Unquoted, "C:\Program Files\App\app.exe" would first be tried as "C:\Program.exe": a file
-// planted there would run under the service's token. A path to an existing file is therefore
-// quoted; anything else, such as a program followed by its arguments, goes unchanged.
+// An unquoted path with blanks would go to the system's search, which tries the part before
+// the first blank, with ".exe" added, first: a planted "C:\Program.exe" would run under the
+// service's token. The longest leading part that names an existing file is quoted.
 WideText Launcher::QuoteIfPathWithBlanks(WideText command) const {
-    const std::wstring_view path = command.view();
-    if (path.empty() || path[0] == L'"') return command;
-    if (path.find_first_of(L" \t") == std::wstring_view::npos) return command;
-    if (!IsFile(command.data()) && !IsFile(WideText::Join({path, L".exe"}).data())) {
-        return command;
-    }
-    return WideText::Join({L"\"", path, L"\""});
+    return QuoteLeadingFile(std::move(command),
+                            [this](const wchar_t* path) { return IsFile(path); });
 }
 
 bool Launcher::IsFile(const wchar_t* path) const {

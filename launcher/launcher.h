@@ -31,7 +31,8 @@ public:
     WideText Utf8ToWide(const char* text) const;
     // The wide command line to start for the runtime's argument.
     WideText WideCommandLine(const char* argument) const;
-    // `command` quoted when it is an unquoted path with blanks to an existing file.
+    // `command` with its longest leading part that names an existing file quoted, when it is
+    // unquoted and holds blanks.
     WideText QuoteIfPathWithBlanks(WideText command) const;
 
 private:
