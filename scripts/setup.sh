@@ -10,7 +10,7 @@ packages=(
   fonts-liberation fonts-wqy-microhei
 )
 # Locales the tests run the prompt under (Wine takes the UI language from LANG).
-locales=(en_US.UTF-8 de_DE.UTF-8 sv_SE.UTF-8)
+locales=(en_US.UTF-8 de_DE.UTF-8 sv_SE.UTF-8 is_IS.UTF-8)
 
 as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
