@@ -24,7 +24,7 @@ done
 step timeout 1800 ctest --test-dir "$build_root/native" --output-on-failure --timeout 300
 
 trap wine_env_stop EXIT
-if wine_env_start_xvfb && wine_env_prefix "$build_root/wine-prefix" desktop; then
+if wine_env_start_xvfb && wine_env_prefix "$build_root/wine-prefix" desktop && wine_env_fonts; then
   # The launcher is a 32-bit program. Where this machine runs 32-bit code its tests run on
   # that build; elsewhere on the 64-bit build of the same code, and the 32-bit program is
   # only checked without running it.
