@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Signs a package with a throwaway self-signed code-signing certificate, twice at one pinned
 # signing time, and fails unless the two zips are identical, both programs' Authenticode
-# signatures verify against that certificate, SHA256SUMS matches the signed files, and the
-# signed prompt shows its dialog under Wine (the end-to-end harness starts it and ends it
-# with Esc, so no restart command runs). Needs WINEPREFIX and DISPLAY: run it through
-# /work/tools/serial.sh or from scripts/test.sh. Usage: check_signing.sh
+# signatures verify against that certificate, SHA256SUMS matches the signed files, these
+# still pass the version and hardening checks, and the signed prompt shows its dialog under
+# Wine (the end-to-end harness starts it and ends it with Esc, so no restart command runs).
+# Needs WINEPREFIX and DISPLAY: run it through /work/tools/serial.sh or from scripts/test.sh.
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 build_root=${BUILD_ROOT:-$repo/build}
@@ -24,6 +24,9 @@ cmp "$work/1/$zip" "$work/2/$zip" || fail "a second signed package differs"
 
 unzip -q "$work/1/$zip" -d "$work/pkg"
 (cd "$work/pkg" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not match"
+# Signing only appends: the signed programs still pass the other checks.
+/usr/bin/python3 "$repo/scripts/check_version.py" "$work"/pkg/*.exe >/dev/null
+/usr/bin/python3 "$repo/scripts/check_hardening.py" "$work"/pkg/*.exe >/dev/null
 for exe in plimsay.exe selvaun.exe; do
   osslsigncode verify -CAfile "$SIGN_CERT" -in "$work/pkg/$exe" >"$work/verify.log" 2>&1 ||
     { cat "$work/verify.log" >&2; fail "$exe: signature does not verify"; }

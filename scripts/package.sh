@@ -47,7 +47,8 @@ mv "$stage.sums" "$stage/SHA256SUMS"
 
 mkdir -p "$dist"
 zip=$dist/$name-$version.zip
-python3 - "$stage" "$zip.tmp" "$epoch" <<'EOF'
+# Debian's Python and zlib, whatever the PATH: the deflated bytes depend on them.
+/usr/bin/python3 - "$stage" "$zip.tmp" "$epoch" <<'EOF'
 import os, sys, time, zipfile
 stage, out, epoch = sys.argv[1], sys.argv[2], int(sys.argv[3])
 stamp = max(time.gmtime(epoch)[:6], (1980, 1, 1, 0, 0, 0))  # zip times start in 1980
