@@ -23,6 +23,13 @@ done
 
 step timeout 1800 ctest --test-dir "$build_root/native" --output-on-failure --timeout 300
 
+# The shipped programs: their version, their hardening, and the same bytes from a rebuild
+# elsewhere. Debian's Python, which has pefile.
+shipped=("$build_root/win64/deferral/win/plimsay.exe" "$build_root/win32/launcher/selvaun.exe")
+step /usr/bin/python3 "$repo/scripts/check_version.py" "${shipped[@]}"
+step /usr/bin/python3 "$repo/scripts/check_hardening.py" "${shipped[@]}"
+step timeout 1200 bash "$repo/scripts/check_reproducible.sh" "$build_root"
+
 trap wine_env_stop EXIT
 if wine_env_start_xvfb && wine_env_prefix "$build_root/wine-prefix" desktop && wine_env_fonts; then
   # The launcher is a 32-bit program. Where this machine runs 32-bit code its tests run on
@@ -38,6 +45,8 @@ if wine_env_start_xvfb && wine_env_prefix "$build_root/wine-prefix" desktop && w
     "${win64_filter[@]}"
   step timeout 1800 ctest --test-dir "$build_root/win32" --output-on-failure --timeout 300 \
     "${win32_filter[@]}"
+  # A signed package, and the signed prompt run once.
+  step env BUILD_ROOT="$build_root" timeout 900 bash "$repo/scripts/check_signing.sh"
 else
   echo "test: could not prepare Wine and Xvfb" >&2
   status=1
