@@ -35,7 +35,7 @@ done
 
 # The harness starts the plimsay.exe that lies next to it: here the signed one.
 cmake --build "$build_root/win64" --target e2e_tests >/dev/null
-cp "$build_root/win64/tests/e2e/e2e_tests.exe" "$work/pkg/"
+cp "$build_root/win64/tests/e2e/e2e_tests.exe" "$build_root/win64/tests/e2e/restart_standin.exe" "$work/pkg/"
 timeout 120 "$WINE64" "$work/pkg/e2e_tests.exe" \
   --gtest_filter='DialogTemplate.*:StartupTest.EscEndsItWithoutWritingOrRunningAnything' \
   >"$work/e2e.log" 2>&1 || { cat "$work/e2e.log" >&2; fail "the signed prompt did not run"; }

@@ -9,6 +9,7 @@
 #include "task_settings.h"
 #include "text_conversion.h"
 #include "timers.h"
+#include "vantrel_version.h"
 #include "wide_cast.h"
 
 using vantrel::WideString;
@@ -78,7 +79,7 @@ BOOL CVantrelDlg::OnInitDialog() {
     wchar_t modulePath[vantrel::kPathSize] = {};
     const DWORD reported = ::GetModuleFileNameW(nullptr, modulePath, vantrel::kPathSize);
     const WideString path = vantrel::FromWin(std::wstring_view(modulePath, vantrel::kPathSize));
-    m_log.Write("start: version " VANTREL_VERSION ", program " +
+    m_log.Write("start: version " VANTREL_VERSION_TEXT ", program " +
                 Quoted(vantrel::FromWin(
                     std::wstring_view(modulePath, reported < vantrel::kPathSize ? reported : 0))));
     if (!vantrel::BuildTaskPaths(path.c_str(), reported, m_paths)) {

@@ -142,7 +142,7 @@ const Case kCases[] = {
          ASSERT_TRUE(files.Write(L"i18n.ini", Repeat("0C0A es_ES\r\n", 100000) + "0409 de_DE\r\n"));
          ASSERT_TRUE(files.InstallShipped(L"de_DE.prop"));
      },
-     60, L"Verschieben (Verbleibend: 3)", 1005, L"Jetzt neu starten", End::kEscape, {}},
+     60, L"Verschieben (noch 3)", 1005, L"Jetzt neu starten", End::kEscape, {}},
     {"a property file of invalid UTF-8",
      Texts([] { return std::string("[IDD_VANTREL_DIALOG]\nIDREBOOT=\xFF\xC3(\xE2\x82 ok\n"); }), 60,
      L"Postpone (Remain: 3)", 1005, L"\uFFFD\uFFFD(\uFFFD ok", End::kEscape, {}},
