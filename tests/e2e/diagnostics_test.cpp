@@ -5,27 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-#include <string_view>
-
+#include "glob.h"
 #include "prompt_run.h"
 
 namespace e2e {
 namespace {
-
-// `pattern` with "*" for any run of characters and "#" for a digit.
-bool Matches(std::string_view text, std::string_view pattern) {
-    if (pattern.empty()) return text.empty();
-    if (pattern[0] == '*') {
-        for (std::size_t at = 0; at <= text.size(); ++at) {
-            if (Matches(text.substr(at), pattern.substr(1))) return true;
-        }
-        return false;
-    }
-    const bool digit = pattern[0] == '#' && !text.empty() && text[0] >= '0' && text[0] <= '9';
-    return !text.empty() && (digit || pattern[0] == text[0]) &&
-           Matches(text.substr(1), pattern.substr(1));
-}
 
 TEST(DiagnosticLog, RecordsEveryDecisionOfARun) {
     PromptRun run;
@@ -42,7 +26,7 @@ TEST(DiagnosticLog, RecordsEveryDecisionOfARun) {
     ASSERT_TRUE(run.WriteProgramFile(L"cancel.flag", ""));
     ASSERT_TRUE(run.WaitForExit(10000));
 
-    const std::string expected[] = {
+    const std::vector<std::string> expected = {
         "start: version *, program \"*\\plimsay.exe\"",
         "settings: Action=\"Reboot\" from \"*\\defer.cfg\"; countdown 60 s and 2 postpones from "
         "\"*\\defer.cfg\"",
@@ -53,16 +37,10 @@ TEST(DiagnosticLog, RecordsEveryDecisionOfARun) {
         "feedback written",
         "restart command started",
     };
-    std::istringstream lines(testsupport::ReadBytes(log).value_or(""));
-    std::string line;
-    for (const std::string& want : expected) {
-        ASSERT_TRUE(std::getline(lines, line)) << "missing: " << want;
-        // "YYYY-MM-DD HH:MM:SS.mmm plimsay[<pid>] <message>" ended by CR LF
-        ASSERT_TRUE(Matches(line, "####-##-## ##:##:##.### plimsay[*] *\r")) << line;
-        const std::string message = line.substr(line.find("] ") + 2, line.size() - 1 - line.find("] ") - 2);
-        EXPECT_TRUE(Matches(message, want)) << message << "\n  expected: " << want;
-    }
-    EXPECT_FALSE(std::getline(lines, line)) << "unexpected: " << line;
+    const auto messages =
+        testsupport::LogMessages(testsupport::ReadBytes(log).value_or(""), "plimsay");
+    EXPECT_TRUE(testsupport::MatchesAll(messages, expected))
+        << ::testing::PrintToString(messages);
 }
 
 }  // namespace

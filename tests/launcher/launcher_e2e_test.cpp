@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "command_line.h"
+#include "glob.h"
 #include "launcher_run.h"
 #include "win_files.h"
 
@@ -113,6 +114,36 @@ TEST(LauncherRun, StartsTheProgramWithItsArgumentsAndDoesNotWaitForIt) {
     // The launcher's own environment and current directory.
     EXPECT_EQ(records[0].tag, "inherited");
     EXPECT_EQ(records[0].directory, Utf8(workDir.path()));
+}
+
+// SELVAUN_LOG names the file that gets one line per step, with the error code of a failure.
+TEST(LauncherRun, WritesItsLogWhenAsked) {
+    TempDirectory dir(L"selvaun-prog");
+    Installed helper(dir / L"helper.exe");
+    ASSERT_TRUE(InstallRecorder(helper.path()));
+    const std::wstring log = dir / L"selvaun.log";
+    {
+        ScopedVariable logVariable(L"SELVAUN_LOG", log);
+        ASSERT_EQ(RunLauncher(QuoteArgument(helper.path())).exitCode, 0u);
+        ASSERT_EQ(RunLauncher(QuoteArgument(dir / L"missing.exe")).exitCode, 0xFFFFFFFFu);
+    }
+    WaitForRecords(LogOf(helper.path()));
+    const std::vector<std::string> expected = {
+        "start: version *, command line \"*selvaun.exe\" \"*\\helper.exe\"",
+        "SeRestorePrivilege: AdjustTokenPrivileges succeeded, last error *",
+        "token: a copy of the launcher's own, moved to console session *",
+        "starting *\\helper.exe",
+        "started process * on winsta0\\default",
+        "exit status 0",
+        "start: version *, command line \"*selvaun.exe\" \"*\\missing.exe\"",
+        "SeRestorePrivilege: AdjustTokenPrivileges succeeded, last error *",
+        "token: a copy of the launcher's own, moved to console session *",
+        "starting *\\missing.exe",
+        "CreateProcessAsUserW failed, error 2",
+        "exit status -1",
+    };
+    const auto messages = testsupport::LogMessages(testsupport::ReadBytes(log).value_or(""), "selvaun");
+    EXPECT_TRUE(testsupport::MatchesAll(messages, expected)) << ::testing::PrintToString(messages);
 }
 
 // A program in a "C:\Program Files" directory of the test's own, and a planted
