@@ -49,6 +49,8 @@ else
   echo "demo: making the Wine prefix $build_root/wine-demo: the first time takes a minute or two"
 fi
 wine_env_prefix "$build_root/wine-demo" $([ $headless -eq 1 ] && echo desktop)
+# Arial-wide fonts and a CJK font linked, as the tests measure the texts with.
+wine_env_fonts
 
 # The prefix's shutdown.exe records instead of restarting (WINEDLLOVERRIDES names it, see
 # wine_env.sh); make sure it is what runs before anything may restart.
