@@ -25,6 +25,7 @@ std::size_t SplitCommandLine(std::wstring_view commandLine, std::size_t index, W
 class FileTest {
 public:
     template <typename Test>
+    // cppcheck-suppress noExplicitConstructor ; implicit on purpose, as the comment says
     FileTest(const Test& test)  // implicit, so that a lambda can be passed as it is
         : m_test(&test), m_call([](const void* self, const wchar_t* path) {
               return static_cast<bool>((*static_cast<const Test*>(self))(path));

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds every preset and runs every test: native (sanitizers, fuzzers) and, under Wine in
-# a private prefix and Xvfb display, the Windows and end-to-end tests. Exits non-zero on
-# any failure. BUILD_ROOT chooses where the builds and the Wine prefix go.
+# Builds every preset, runs the static analysis (scripts/lint.sh) and every test: native
+# (sanitizers, fuzzers) and, under Wine in a private prefix and Xvfb display, the Windows and
+# end-to-end tests. Exits non-zero on any failure. BUILD_ROOT chooses where the builds and
+# the Wine prefix go.
 set -uo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 build_root=${BUILD_ROOT:-$repo/build}
@@ -20,6 +21,9 @@ for p in "${presets[@]}"; do
   step cmake --preset "$p" -B "$build_root/$p" -Wno-dev >/dev/null &&
     step timeout 3600 cmake --build "$build_root/$p" || continue
 done
+
+# Static analysis (clang-tidy and cppcheck); needs only the configured builds.
+step env BUILD_ROOT="$build_root" timeout 900 bash "$repo/scripts/lint.sh"
 
 step timeout 1800 ctest --test-dir "$build_root/native" --output-on-failure --timeout 300
 

@@ -21,7 +21,7 @@ inline constexpr std::uint32_t kBusyRetryMs = 100;
 inline constexpr int kBusyRetries = 50;
 
 struct FeedbackWrite {
-    WriteResult last;  // how the last attempt ended
+    WriteResult last{};  // how the last attempt ended
     int retries = 0;   // attempts after the first, while the file was busy
     bool locked = false;  // defer.lock was held across the attempts
 };

@@ -196,7 +196,7 @@ void PropertyFile::Parse(std::string_view bytes) {
     reader.Finish(onPiece);
 }
 
-std::string PropertyFile::Lookup(std::string section, std::string key,
+std::string PropertyFile::Lookup(const std::string& section, const std::string& key,
                                  std::string fallback) const {
     for (const TextSection& s : m_sections) {
         if (s.m_szName != section) continue;

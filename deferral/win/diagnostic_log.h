@@ -13,7 +13,7 @@
 
 class DiagnosticLog {
 public:
-    static constexpr LONGLONG kRotateBytes = 1024 * 1024;
+    static constexpr LONGLONG kRotateBytes = LONGLONG{1024} * 1024;
 
     DiagnosticLog(const wchar_t* variable, std::string_view program);
     bool Enabled() const { return !m_path.empty(); }

@@ -21,7 +21,7 @@ namespace {
 enum class End { kRebootNow, kEscape, kByItself };
 
 struct Case {
-    const char* name;
+    const char* name;  // cppcheck-suppress unusedStructMember ; read by CaseName below
     // Writes the case's files; the run's language files live as long as the run.
     std::function<void(PromptRun&, testsupport::InstalledLanguageFiles&)> prepare;
     LPARAM countdown;           // the bar's range: the first countdown, at least 1
@@ -47,14 +47,14 @@ std::string Task(const std::string& number) {
 using Bytes = std::function<std::string()>;
 
 auto Cfg(Bytes bytes) {
-    return [bytes](PromptRun& run, testsupport::InstalledLanguageFiles&) {
+    return [bytes](const PromptRun& run, testsupport::InstalledLanguageFiles&) {
         ASSERT_TRUE(run.WriteProgramFile(L"defer.cfg", bytes()));
     };
 }
 
 // The customised files, with a message file of `bytes`.
 auto MessageFile(Bytes bytes) {
-    return [bytes](PromptRun& run, testsupport::InstalledLanguageFiles&) {
+    return [bytes](const PromptRun& run, testsupport::InstalledLanguageFiles&) {
         ASSERT_TRUE(run.WriteProgramFile(L"defer_customized.cfg", "[Settings]\r\nTitle=T\r\n"));
         ASSERT_TRUE(run.WriteProgramFile(L"defer_customized_msg.cfg", bytes()));
     };

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "command_line.h"
@@ -34,7 +35,9 @@ int RunMain(Launcher& launcher, std::vector<std::string> arguments) {
 
 class LauncherTest : public ::testing::Test {
 protected:
-    int Run(std::vector<std::string> arguments) { return RunMain(m_launcher, arguments); }
+    int Run(std::vector<std::string> arguments) {
+        return RunMain(m_launcher, std::move(arguments));
+    }
     std::wstring Started() const {
         return m_fake.creations.empty() ? L"<nothing>" : m_fake.creations.back().commandLine;
     }
