@@ -91,4 +91,49 @@ std::size_t SplitCommandLine(std::wstring_view commandLine, std::size_t index, W
     return count;
 }
 
+WideText QuoteLeadingFile(WideText command, FileTest isFile) {
+    const auto blank = [](wchar_t c) { return c == L' ' || c == L'\t'; };
+    const std::wstring_view text = command.view();
+    if (text.empty() || text[0] == L'"') return command;
+    if (text.find_first_of(L" \t") == std::wstring_view::npos) return command;
+
+    constexpr std::wstring_view kExe = L".exe";
+    // No file name holds a double quote, and no file system takes a name (one step of a path)
+    // longer than 255 characters: no part reaching either is tried. The second also keeps the
+    // system's work small for a program followed by a long list of arguments.
+    constexpr std::size_t kLongestName = 255;
+    std::size_t searched = 0;
+    for (std::size_t name = 0; searched < text.size(); ++searched) {
+        const wchar_t c = text[searched];
+        if (c == L'"') break;
+        name = c == L'\\' || c == L'/' || c == L':' ? 0 : name + 1;
+        if (name > kLongestName) break;
+    }
+    // The parts are tried from the longest down, and each one writes its ending only at and
+    // after its own length: the shorter parts still to come find their letters untouched.
+    WideText scratch(searched + kExe.size() + 1);
+    wchar_t* path = scratch.data();
+    if (path == nullptr) return command;
+    for (std::size_t i = 0; i < searched; ++i) path[i] = text[i];
+
+    for (std::size_t end = searched; end > 0; --end) {
+        if (blank(text[end - 1]) || (end < text.size() && !blank(text[end]))) continue;
+        path[end] = L'\0';
+        bool found = isFile(path);
+        if (!found) {
+            for (std::size_t k = 0; k < kExe.size(); ++k) path[end + k] = kExe[k];
+            path[end + kExe.size()] = L'\0';
+            found = isFile(path);
+        }
+        if (found) {
+            // Views made by hand: substr could throw, which would bring in the library's
+            // exception support.
+            const std::wstring_view part(text.data(), end);
+            const std::wstring_view rest(text.data() + end, text.size() - end);
+            return WideText::Join({L"\"", part, L"\"", rest});
+        }
+    }
+    return command;
+}
+
 }  // namespace selvaun

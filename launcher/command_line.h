@@ -20,4 +20,31 @@ bool IsValidUtf8(std::string_view text);
 // literal, and two double quotes inside a quoted part give one literal quote.
 std::size_t SplitCommandLine(std::wstring_view commandLine, std::size_t index, WideText& argument);
 
+// A borrowed callable that tells whether a zero-ended path names an existing file (a
+// directory is not one). It must outlive the call it is passed to, as a lambda argument does.
+class FileTest {
+public:
+    template <typename Test>
+    // cppcheck-suppress noExplicitConstructor ; implicit on purpose, as the comment says
+    FileTest(const Test& test)  // implicit, so that a lambda can be passed as it is
+        : m_test(&test), m_call([](const void* self, const wchar_t* path) {
+              return static_cast<bool>((*static_cast<const Test*>(self))(path));
+          }) {}
+    bool operator()(const wchar_t* path) const { return m_call(m_test, path); }
+
+private:
+    const void* m_test;
+    bool (*m_call)(const void*, const wchar_t*);
+};
+
+// Unquoted, "C:\Program Files\App\app.exe /s" is tried by the system as "C:\Program.exe"
+// first. For a command that does not start with a double quote and holds a blank or tab, the
+// longest leading part that is followed by a blank, a tab or the end, does not itself end in
+// one, and names an existing file as written or with ".exe" added, is quoted as written (the system
+// adds ".exe" itself); the rest follows unchanged. Parts that could name no file are not
+// tried: those reaching a double quote or holding a name longer than 255 characters. Anything
+// else comes back unchanged. Each part is tested once or twice in one reused buffer, so the
+// work outside `isFile` grows with the length only.
+WideText QuoteLeadingFile(WideText command, FileTest isFile);
+
 }  // namespace selvaun

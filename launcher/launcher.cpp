@@ -1,13 +1,18 @@
 #include "launcher.h"
 
 #include <climits>
+#include <cstdarg>
 #include <cstring>
 #include <string_view>
+#include <utility>
 
 #include "command_line.h"
+#include "vantrel_version.h"
 
 namespace selvaun {
 namespace {
+
+const char* Printable(AnsiText&& text) { return text.data() != nullptr ? text.data() : ""; }
 
 constexpr char kUsage[] =
     "selvaun is an application for services running GUI applications.\n"
@@ -16,15 +21,39 @@ constexpr char kUsage[] =
 }  // namespace
 
 int Launcher::Main(int argc, char** argv) {
+    // The log's own calls only with a log: without one the launcher does what it always did.
+    if (m_log != nullptr) {
+        Note("start: version %s, command line %s", VANTREL_VERSION_TEXT,
+             Printable(ToAnsi(m_api.GetCommandLineW(), CP_UTF8)));
+    }
     if (argc != 2) {
+        Note("usage printed: %d arguments, not 1; exit status -1", argc - 1);
         std::fprintf(m_out, "%s\n", kUsage);
         return -1;
     }
     // The duplicate made below carries the privilege's state, so this comes first.
     if (const DWORD error = EnableRestorePrivilege(); error != 0) {
+        Note("SeRestorePrivilege could not be enabled, error %lu; exit status %lu", error, error);
         return static_cast<int>(error);
     }
-    return LaunchInActiveSession(argv[1]);
+    const int status = LaunchInActiveSession(argv[1]);
+    Note("exit status %d", status);
+    return status;
+}
+
+void Launcher::Note(const char* format, ...) const {
+    if (m_log == nullptr) return;
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    std::fprintf(m_log, "%04u-%02u-%02u %02u:%02u:%02u.%03u selvaun[%lu] ", now.wYear, now.wMonth,
+                 now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds,
+                 ::GetCurrentProcessId());
+    std::va_list arguments;
+    va_start(arguments, format);
+    std::vfprintf(m_log, format, arguments);
+    va_end(arguments);
+    std::fputs("\r\n", m_log);
+    std::fflush(m_log);
 }
 
 DWORD Launcher::EnableRestorePrivilege() {
@@ -44,6 +73,10 @@ DWORD Launcher::EnableRestorePrivilege() {
     if (!m_api.AdjustTokenPrivileges(token.get(), FALSE, &privileges, 0, nullptr, nullptr)) {
         return m_api.GetLastError();
     }
+    if (m_log != nullptr) {
+        Note("SeRestorePrivilege: AdjustTokenPrivileges succeeded, last error %lu (1300: not held)",
+             m_api.GetLastError());
+    }
     return 0;
 }
 
@@ -52,6 +85,7 @@ bool Launcher::GetActiveSessionToken(HANDLE* token) {
     UniqueHandle processToken(m_api);
     if (!m_api.OpenProcessToken(m_api.GetCurrentProcess(), TOKEN_ALL_ACCESS, processToken.put())) {
         const DWORD error = m_api.GetLastError();
+        Note("token: OpenProcessToken failed, error %lu", error);
         std::fputs("Failed to open process token with all access privelege.\n", m_err);
         return TokenFailure(error, processToken);
     }
@@ -59,6 +93,7 @@ bool Launcher::GetActiveSessionToken(HANDLE* token) {
     if (!m_api.DuplicateTokenEx(processToken.get(), MAXIMUM_ALLOWED, nullptr,
                                 SecurityIdentification, TokenPrimary, duplicate.put())) {
         const DWORD error = m_api.GetLastError();
+        Note("token: DuplicateTokenEx failed, error %lu", error);
         std::fputs("Failed to duplicate token.\n", m_err);
         return TokenFailure(error, processToken);
     }
@@ -68,10 +103,13 @@ bool Launcher::GetActiveSessionToken(HANDLE* token) {
     DWORD sessionId = m_api.WTSGetActiveConsoleSessionId();
     if (!m_api.SetTokenInformation(duplicate.get(), TokenSessionId, &sessionId, sizeof sessionId)) {
         const DWORD error = m_api.GetLastError();
+        Note("token: SetTokenInformation to console session %lu failed, error %lu", sessionId,
+             error);
         std::fprintf(m_err, "Failed to set the active session id on a token, %d.\n",
                      static_cast<int>(error));
         return TokenFailure(error, duplicate);
     }
+    Note("token: a copy of the launcher's own, moved to console session %lu", sessionId);
     *token = duplicate.release();
     return true;
 }
@@ -101,11 +139,17 @@ int Launcher::LaunchInActiveSession(const char* commandLine) {
     UniqueHandle token(m_api, sessionToken);
 
     WideText command = QuoteIfPathWithBlanks(WideCommandLine(commandLine));
+    if (m_log != nullptr) Note("starting %s", Printable(ToAnsi(command.data(), CP_UTF8)));
     const BOOL created =
         m_api.CreateProcessAsUserW(token.get(), nullptr, command.data(), nullptr, nullptr, FALSE,
                                    NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup, &process);
+    const DWORD error = created ? 0 : m_api.GetLastError();
     token.reset();
-    if (!created) return -1;
+    if (!created) {
+        Note("CreateProcessAsUserW failed, error %lu", error);
+        return -1;
+    }
+    Note("started process %lu on winsta0\\default", process.dwProcessId);
     // The program lives on by itself: nothing waits for it.
     m_api.CloseHandle(process.hProcess);
     m_api.CloseHandle(process.hThread);
@@ -138,17 +182,12 @@ WideText Launcher::WideCommandLine(const char* argument) const {
     return Utf8ToWide(argument);
 }
 
-// Unquoted, "C:\Program Files\App\app.exe" would first be tried as "C:\Program.exe": a file
-// planted there would run under the service's token. A path to an existing file is therefore
-// quoted; anything else, such as a program followed by its arguments, goes unchanged.
+// An unquoted path with blanks would go to the system's search, which tries the part before
+// the first blank, with ".exe" added, first: a planted "C:\Program.exe" would run under the
+// service's token. The longest leading part that names an existing file is quoted.
 WideText Launcher::QuoteIfPathWithBlanks(WideText command) const {
-    const std::wstring_view path = command.view();
-    if (path.empty() || path[0] == L'"') return command;
-    if (path.find_first_of(L" \t") == std::wstring_view::npos) return command;
-    if (!IsFile(command.data()) && !IsFile(WideText::Join({path, L".exe"}).data())) {
-        return command;
-    }
-    return WideText::Join({L"\"", path, L"\""});
+    return QuoteLeadingFile(std::move(command),
+                            [this](const wchar_t* path) { return IsFile(path); });
 }
 
 bool Launcher::IsFile(const wchar_t* path) const {
@@ -157,12 +196,13 @@ bool Launcher::IsFile(const wchar_t* path) const {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-AnsiText Launcher::ToAnsi(const wchar_t* text) const {
+AnsiText Launcher::ToAnsi(const wchar_t* text, UINT codePage) const {
     if (text == nullptr) return {};
-    const int length = m_api.WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    const int length =
+        m_api.WideCharToMultiByte(codePage, 0, text, -1, nullptr, 0, nullptr, nullptr);
     if (length <= 0) return {};
     AnsiText ansi(static_cast<std::size_t>(length));
-    if (ansi.data() == nullptr || m_api.WideCharToMultiByte(CP_ACP, 0, text, -1, ansi.data(),
+    if (ansi.data() == nullptr || m_api.WideCharToMultiByte(codePage, 0, text, -1, ansi.data(),
                                                             length, nullptr, nullptr) == 0) {
         return {};
     }

@@ -12,9 +12,10 @@ namespace selvaun {
 
 class Launcher {
 public:
-    // Usage goes to `out`, failure messages to `err`.
-    Launcher(const WinApi& api, std::FILE* out, std::FILE* err)
-        : m_api(api), m_out(out), m_err(err) {}
+    // Usage goes to `out`, failure messages to `err`, and with a `log` one line per decision
+    // there.
+    Launcher(const WinApi& api, std::FILE* out, std::FILE* err, std::FILE* log = nullptr)
+        : m_api(api), m_out(out), m_err(err), m_log(log) {}
 
     // The entry point's work: the exit status for `argc` and `argv` as the runtime passes them.
     int Main(int argc, char** argv);
@@ -31,17 +32,24 @@ public:
     WideText Utf8ToWide(const char* text) const;
     // The wide command line to start for the runtime's argument.
     WideText WideCommandLine(const char* argument) const;
-    // `command` quoted when it is an unquoted path with blanks to an existing file.
+    // `command` with its longest leading part that names an existing file quoted, when it is
+    // unquoted and holds blanks.
     WideText QuoteIfPathWithBlanks(WideText command) const;
 
 private:
     bool TokenFailure(DWORD error, UniqueHandle& open);
     bool IsFile(const wchar_t* path) const;
-    AnsiText ToAnsi(const wchar_t* text) const;
+    AnsiText ToAnsi(const wchar_t* text, UINT codePage = CP_ACP) const;
+    // A timestamped line in the log, when there is one; printf's format.
+#ifdef __GNUC__
+    __attribute__((format(gnu_printf, 2, 3)))
+#endif
+    void Note(const char* format, ...) const;
 
     const WinApi& m_api;
     std::FILE* m_out;
     std::FILE* m_err;
+    std::FILE* m_log;
 };
 
 }  // namespace selvaun

@@ -1,6 +1,7 @@
 // selvaun AppFullPath: run by a service to start a program in the console user's session.
 #include <cstdio>
 
+#include "diagnostic_log.h"
 #include "launcher.h"
 
 #ifdef __MINGW32__
@@ -11,5 +12,8 @@ int _dowildcard = 0;
 #endif
 
 int main(int argc, char** argv) {
-    return selvaun::Launcher(selvaun::SystemApi(), stdout, stderr).Main(argc, argv);
+    std::FILE* log = selvaun::OpenDiagnosticLog(L"SELVAUN_LOG");
+    const int status = selvaun::Launcher(selvaun::SystemApi(), stdout, stderr, log).Main(argc, argv);
+    if (log != nullptr) std::fclose(log);
+    return status;
 }

@@ -7,9 +7,12 @@ packages=(
   cmake ninja-build g++ clang-14 libclang-rt-14-dev googletest
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   wine wine64 wine32:i386 xvfb x11-utils imagemagick locales file
+  fonts-liberation fonts-wqy-microhei
+  python3 python3-pefile osslsigncode openssl unzip
+  clang-tidy-14 cppcheck
 )
 # Locales the tests run the prompt under (Wine takes the UI language from LANG).
-locales=(en_US.UTF-8 de_DE.UTF-8 sv_SE.UTF-8)
+locales=(en_US.UTF-8 de_DE.UTF-8 sv_SE.UTF-8 is_IS.UTF-8)
 
 as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds every preset and runs every test: native (sanitizers, fuzzers) and, under Wine in
-# a private prefix and Xvfb display, the Windows and end-to-end tests. Exits non-zero on
-# any failure. BUILD_ROOT chooses where the builds and the Wine prefix go.
+# Builds every preset, runs the static analysis (scripts/lint.sh) and every test: native
+# (sanitizers, fuzzers) and, under Wine in a private prefix and Xvfb display, the Windows and
+# end-to-end tests. Exits non-zero on any failure. BUILD_ROOT chooses where the builds and
+# the Wine prefix go.
 set -uo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 build_root=${BUILD_ROOT:-$repo/build}
@@ -21,10 +22,20 @@ for p in "${presets[@]}"; do
     step timeout 3600 cmake --build "$build_root/$p" || continue
 done
 
+# Static analysis (clang-tidy and cppcheck); needs only the configured builds.
+step env BUILD_ROOT="$build_root" timeout 900 bash "$repo/scripts/lint.sh"
+
 step timeout 1800 ctest --test-dir "$build_root/native" --output-on-failure --timeout 300
 
+# The shipped programs: their version, their hardening, and the same bytes from a rebuild
+# elsewhere. Debian's Python, which has pefile.
+shipped=("$build_root/win64/deferral/win/plimsay.exe" "$build_root/win32/launcher/selvaun.exe")
+step /usr/bin/python3 "$repo/scripts/check_version.py" "${shipped[@]}"
+step /usr/bin/python3 "$repo/scripts/check_hardening.py" "${shipped[@]}"
+step timeout 1200 bash "$repo/scripts/check_reproducible.sh" "$build_root"
+
 trap wine_env_stop EXIT
-if wine_env_start_xvfb && wine_env_prefix "$build_root/wine-prefix" desktop; then
+if wine_env_start_xvfb && wine_env_prefix "$build_root/wine-prefix" desktop && wine_env_fonts; then
   # The launcher is a 32-bit program. Where this machine runs 32-bit code its tests run on
   # that build; elsewhere on the 64-bit build of the same code, and the 32-bit program is
   # only checked without running it.
@@ -38,6 +49,8 @@ if wine_env_start_xvfb && wine_env_prefix "$build_root/wine-prefix" desktop; the
     "${win64_filter[@]}"
   step timeout 1800 ctest --test-dir "$build_root/win32" --output-on-failure --timeout 300 \
     "${win32_filter[@]}"
+  # A signed package, and the signed prompt run once.
+  step env BUILD_ROOT="$build_root" timeout 900 bash "$repo/scripts/check_signing.sh"
 else
   echo "test: could not prepare Wine and Xvfb" >&2
   status=1

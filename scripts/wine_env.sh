@@ -58,6 +58,43 @@ wine_env_prefix() {
   timeout 60 wineserver -w >/dev/null 2>&1 || true
 }
 
+# Dialog fonts that measure like Windows': Debian's Wine has no "MS Sans Serif" and falls
+# back to the much wider DejaVu Sans, so map the template's font (and the shell dialog
+# fonts) to Liberation Sans, which has Arial's widths. Liberation has no CJK glyphs: link
+# it, and its bold face used by captions, to WenQuanYi Micro Hei, and name that font as
+# Uniscribe's fallback for the edit control. Wine rewrites "MS Shell Dlg" when a program of
+# another code page starts, so this runs under the one LANG the tests measure with.
+wine_env_fonts() {
+  local reg="$WINEPREFIX/fonts.reg" rc
+  # REG_MULTI_SZ as REGEDIT4 hex(7): the bytes of the one string and two terminators.
+  local link
+  link=$(printf 'wqy-microhei.ttc,WenQuanYi Micro Hei\0\0' | od -An -v -tx1 | tr -s ' \n' ',' |
+    sed 's/^,//; s/,$//')
+  # The Uniscribe value names are the script tags "hani", "kana" and "hang" as
+  # little-endian hex.
+  cat >"$reg" <<EOF
+REGEDIT4
+
+[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]
+"Microsoft Sans Serif"="Liberation Sans"
+"MS Shell Dlg"="Liberation Sans"
+"MS Shell Dlg 2"="Liberation Sans"
+
+[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink]
+"Liberation Sans"=hex(7):$link
+"Liberation Sans Bold"=hex(7):$link
+
+[HKEY_CURRENT_USER\\Software\\Wine\\Uniscribe\\Fallback]
+"696e6168"="WenQuanYi Micro Hei"
+"616e616b"="WenQuanYi Micro Hei"
+"676e6168"="WenQuanYi Micro Hei"
+EOF
+  LANG=en_US.UTF-8 LC_ALL='' timeout 60 "$WINE64" regedit /S "Z:${reg//\//\\}" >/dev/null 2>&1
+  rc=$?
+  timeout 60 wineserver -w >/dev/null 2>&1 || true
+  return $rc
+}
+
 wine_env_stop() {
   if [ -n "${WINEPREFIX:-}" ]; then timeout 30 wineserver -k >/dev/null 2>&1 || true; fi
   if [ -n "$WINE_ENV_XVFB_PID" ]; then

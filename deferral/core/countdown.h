@@ -37,7 +37,7 @@ struct Effect {
         kRunRestart,       // the system's shutdown.exe, "shutdown /r /f"
         kEndDialog,        // IDOK
     };
-    Kind kind;
+    Kind kind{};
     std::int64_t value = 0;
 
     friend bool operator==(const Effect&, const Effect&) = default;

@@ -46,21 +46,24 @@ std::string BuildFeedback(const PromptState& state, bool afterPostpone,
     return out;
 }
 
-WriteOutcome WriteFeedbackFile(Platform& platform, const TaskPaths& paths,
-                               std::string_view bytes) {
+FeedbackWrite WriteFeedbackFile(Platform& platform, const TaskPaths& paths,
+                                std::string_view bytes) {
+    FeedbackWrite write;
     // The lock vanishes with the process, so that a crash can't leave the agent waiting for
     // ever; a lock that can't be made does not stop the write.
     auto lock = platform.HoldMarkerFile(paths.m_szLockPath.c_str());
+    write.locked = lock != nullptr;
     // A scanner or backup agent may hold defer.cfg for a moment: wait, keeping the lock.
-    WriteOutcome outcome = platform.RewriteFile(paths.m_szCfgPath.c_str(), bytes);
-    for (int retry = 0; outcome == WriteOutcome::kBusy && retry < kBusyRetries; ++retry) {
+    write.last = platform.RewriteFile(paths.m_szCfgPath.c_str(), bytes);
+    while (write.last.outcome == WriteOutcome::kBusy && write.retries < kBusyRetries) {
         platform.Sleep(kBusyRetryMs);
-        outcome = platform.RewriteFile(paths.m_szCfgPath.c_str(), bytes);
+        ++write.retries;
+        write.last = platform.RewriteFile(paths.m_szCfgPath.c_str(), bytes);
     }
     lock.reset();
     // Also a lock left behind that could not be taken over.
     platform.RemoveFile(paths.m_szLockPath.c_str());
-    return outcome;
+    return write;
 }
 
 }  // namespace vantrel

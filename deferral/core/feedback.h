@@ -20,9 +20,15 @@ std::string BuildFeedback(const PromptState& state, bool afterPostpone,
 inline constexpr std::uint32_t kBusyRetryMs = 100;
 inline constexpr int kBusyRetries = 50;
 
+struct FeedbackWrite {
+    WriteResult last{};  // how the last attempt ended
+    int retries = 0;   // attempts after the first, while the file was busy
+    bool locked = false;  // defer.lock was held across the attempts
+};
+
 // Rewrites defer.cfg with `bytes` while defer.lock exists; the lock is removed afterwards
-// whether or not the rewrite succeeded. Returns how the last attempt ended.
-WriteOutcome WriteFeedbackFile(Platform& platform, const TaskPaths& paths,
-                               std::string_view bytes);
+// whether or not the rewrite succeeded.
+FeedbackWrite WriteFeedbackFile(Platform& platform, const TaskPaths& paths,
+                                std::string_view bytes);
 
 }  // namespace vantrel

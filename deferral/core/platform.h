@@ -20,6 +20,11 @@ enum class WriteOutcome {
     kFailed,  // anything else: trying again won't help
 };
 
+struct WriteResult {
+    WriteOutcome outcome;
+    std::uint32_t error;  // the system's error code; 0 when written
+};
+
 // Receives a file's bytes in order, a chunk at a time.
 using ChunkSink = std::function<void(std::string_view chunk)>;
 
@@ -47,7 +52,7 @@ public:
     // Replaces the contents of the file at `path` with `bytes` in one write, keeping the
     // file itself (no rename, so its identity stays), and flushes it to the disk; creates
     // it when missing.
-    virtual WriteOutcome RewriteFile(const char16_t* path, std::string_view bytes) = 0;
+    virtual WriteResult RewriteFile(const char16_t* path, std::string_view bytes) = 0;
 
     // Removes a file; failure is not reported.
     virtual void RemoveFile(const char16_t* path) = 0;
@@ -71,8 +76,8 @@ public:
 
     // Starts `program` from the system directory, never from anywhere else, with
     // `commandLine`, no window and no handles passed on; waits a while for it to return.
-    // False when it could not be started.
-    virtual bool RunSystemProgram(WideView program, WideView commandLine) = 0;
+    // 0 when it started, else the system's error code.
+    virtual std::uint32_t RunSystemProgram(WideView program, WideView commandLine) = 0;
 
     // Blocks the calling thread.
     virtual void Sleep(std::uint32_t milliseconds) = 0;

@@ -196,7 +196,7 @@ void PropertyFile::Parse(std::string_view bytes) {
     reader.Finish(onPiece);
 }
 
-std::string PropertyFile::Lookup(std::string section, std::string key,
+std::string PropertyFile::Lookup(const std::string& section, const std::string& key,
                                  std::string fallback) const {
     for (const TextSection& s : m_sections) {
         if (s.m_szName != section) continue;
@@ -244,11 +244,17 @@ std::string TextCatalogue::FindLocale(std::uint32_t langId) const {
 }
 
 bool TextCatalogue::Load() {
+    m_szLoadedFile.clear();
     if (!LoadLanguageMap(m_szDirectory + "\\i18n.ini")) return false;
     std::string locale = FindLocale(m_platform.UserUiLanguage());
     if (locale.empty()) locale = "en_US";
-    if (m_propFile.Load(m_platform, m_szDirectory + "\\" + locale + ".prop")) return true;
-    return m_propFile.Load(m_platform, m_szDirectory + "/en_US.prop");
+    for (std::string path : {m_szDirectory + "\\" + locale + ".prop", m_szDirectory + "/en_US.prop"}) {
+        if (m_propFile.Load(m_platform, path)) {
+            m_szLoadedFile = std::move(path);
+            return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace vantrel

@@ -59,7 +59,8 @@ public:
     void Parse(std::string_view bytes);
     void Clear() { m_sections.clear(); }
     // The first value of `key` in a section named `section`, else `fallback`.
-    std::string Lookup(std::string section, std::string key, std::string fallback) const;
+    std::string Lookup(const std::string& section, const std::string& key,
+                       std::string fallback) const;
 
     std::vector<TextSection> m_sections;
 };
@@ -74,8 +75,9 @@ public:
     // Reads i18n.ini and the property file of the user's interface language, falling back
     // to en_US; true when a property file was read.
     bool Load();
-    std::string Lookup(std::string section, std::string key, std::string fallback) const {
-        return m_propFile.Lookup(std::move(section), std::move(key), std::move(fallback));
+    std::string Lookup(const std::string& section, const std::string& key,
+                       std::string fallback) const {
+        return m_propFile.Lookup(section, key, std::move(fallback));
     }
     bool LoadLanguageMap(const std::string& path);
     std::string FindLocale(std::uint32_t langId) const;
@@ -83,12 +85,13 @@ public:
     std::string m_szDirectory;  // without a trailing separator
     PropertyFile m_propFile;
     std::vector<LanguageEntry> m_languages;
+    std::string m_szLoadedFile;  // the property file read, empty for the built-in texts
 
 private:
     Platform& m_platform;
 };
 
 // Language files are a few kilobytes; anything beyond this is not read.
-inline constexpr std::size_t kLanguageFileLimit = 16 * 1024 * 1024;
+inline constexpr std::size_t kLanguageFileLimit = std::size_t{16} * 1024 * 1024;
 
 }  // namespace vantrel

@@ -12,6 +12,8 @@ class CMacProgressCtrl : public fw::ProgressCtrl {
 public:
     CMacProgressCtrl();
     ~CMacProgressCtrl() override;
+    CMacProgressCtrl(const CMacProgressCtrl&) = delete;
+    CMacProgressCtrl& operator=(const CMacProgressCtrl&) = delete;
 
     // A new base colour; the caller redraws the bar.
     void SetBarColor(std::uint32_t colour);

@@ -4,5 +4,6 @@
 #include <cstdlib>
 
 namespace __gnu_cxx {
+// NOLINTNEXTLINE(bugprone-reserved-identifier): replaces the runtime's own function by name
 void __verbose_terminate_handler() { std::abort(); }
 }  // namespace __gnu_cxx

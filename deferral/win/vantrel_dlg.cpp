@@ -9,6 +9,7 @@
 #include "task_settings.h"
 #include "text_conversion.h"
 #include "timers.h"
+#include "vantrel_version.h"
 #include "wide_cast.h"
 
 using vantrel::WideString;
@@ -17,6 +18,15 @@ namespace {
 
 constexpr char kSection[] = "IDD_VANTREL_DIALOG";
 constexpr char kLanguageDirectory[] = "c:\\windows\\kestrond\\i18n\\plimsayui";
+
+// A LANGID as i18n.ini writes it: four hexadecimal digits.
+std::string LanguageId(std::uint16_t id) {
+    std::string digits(4, '0');
+    for (std::size_t i = 4; i-- > 0; id = static_cast<std::uint16_t>(id >> 4)) {
+        digits[i] = "0123456789ABCDEF"[id & 0xF];
+    }
+    return digits;
+}
 
 int ControlOf(vantrel::TextTarget target) {
     using T = vantrel::TextTarget;
@@ -77,10 +87,14 @@ BOOL CVantrelDlg::OnInitDialog() {
     wchar_t modulePath[vantrel::kPathSize] = {};
     const DWORD reported = ::GetModuleFileNameW(nullptr, modulePath, vantrel::kPathSize);
     const WideString path = vantrel::FromWin(std::wstring_view(modulePath, vantrel::kPathSize));
+    m_log.Write("start: version " VANTREL_VERSION_TEXT ", program " +
+                Quoted(vantrel::FromWin(
+                    std::wstring_view(modulePath, reported < vantrel::kPathSize ? reported : 0))));
     if (!vantrel::BuildTaskPaths(path.c_str(), reported, m_paths)) {
         // Without its own directory the prompt can neither read its task nor report on it:
         // no click may start a countdown or the restart. Esc still closes the dialog.
         for (int id : {IDC_SLIDER, IDC_POSTPONE, IDC_ACT_NOW}) EnableDlgItem(id, FALSE);
+        m_log.Write("no task files: the program's path is missing or too long; only Esc works");
         return FALSE;
     }
 
@@ -99,15 +113,28 @@ BOOL CVantrelDlg::OnInitDialog() {
 }
 
 bool CVantrelDlg::ReadTaskSettings() {
-    vantrel::ReadTaskSettings(m_platform, m_paths, m_state);
+    const bool customised = vantrel::ReadTaskSettings(m_platform, m_paths, m_state);
+    m_log.Write("settings: Action=" + Quoted(m_state.m_szAction.view()) + " from " +
+                Quoted(m_paths.m_szCfgPath.view()) + "; countdown " +
+                vantrel::FormatDecimal(m_state.m_nDelay) + " s and " +
+                vantrel::FormatDecimal(m_state.m_nRemainPostpone) + " postpones from " +
+                Quoted(customised ? m_paths.m_szCustomCfgPath.view() : m_paths.m_szCfgPath.view()));
     return true;
 }
 
 void CVantrelDlg::WriteFeedback(bool afterPostpone) {
     if (!HasTaskFiles()) return;
     const std::int32_t postponeTime = vantrel::SaturatingMultiply(m_slider.GetPos(), 60);
-    vantrel::WriteFeedbackFile(m_platform, m_paths,
-                               vantrel::BuildFeedback(m_state, afterPostpone, postponeTime));
+    const vantrel::FeedbackWrite write = vantrel::WriteFeedbackFile(
+        m_platform, m_paths, vantrel::BuildFeedback(m_state, afterPostpone, postponeTime));
+    std::string note = write.last.outcome == vantrel::WriteOutcome::kWritten
+                           ? "feedback written"
+                           : "feedback not written, error " + vantrel::FormatDecimal(write.last.error);
+    if (write.retries > 0) {
+        note += " after " + vantrel::FormatDecimal(write.retries) + " retries (defer.cfg was busy)";
+    }
+    if (!write.locked) note += "; defer.lock could not be made";
+    m_log.Write(note);
 }
 
 void CVantrelDlg::InitDialogTexts() {
@@ -125,6 +152,12 @@ void CVantrelDlg::InitDialogTexts() {
         }
     }
     m_szCountdownLabel = plan.countdownLabel;
+    m_log.Write("texts: language " + LanguageId(m_platform.UserUiLanguage()) + " from " +
+                (m_catalogue.m_szLoadedFile.empty() ? std::string("the built-in English")
+                                                    : m_catalogue.m_szLoadedFile) +
+                "; " + (m_state.m_szAction == u"Reboot" ? "reboot" : "shutdown") +
+                " wording; slider 1 to " + vantrel::FormatDecimal(plan.sliderMaximum) + " min, at " +
+                vantrel::FormatDecimal(plan.sliderPosition));
 
     SetBarColor(vantrel::kBarRed);
     m_state.m_bBarRed = true;
@@ -195,10 +228,14 @@ void CVantrelDlg::Apply(const vantrel::Effects& effects) {
             case Kind::kWriteFeedback:
                 WriteFeedback(effect.value != 0);
                 break;
-            case Kind::kRunRestart:
-                m_platform.RunSystemProgram(vantrel::kRestartProgram,
-                                            vantrel::kRestartCommandLine);
+            case Kind::kRunRestart: {
+                const std::uint32_t error = m_platform.RunSystemProgram(
+                    vantrel::kRestartProgram, vantrel::kRestartCommandLine);
+                m_log.Write(error == 0 ? std::string("restart command started")
+                                       : "restart command did not start, error " +
+                                             vantrel::FormatDecimal(error));
                 break;
+            }
             case Kind::kEndDialog:
                 OnOK();
                 break;
@@ -234,15 +271,39 @@ void CVantrelDlg::OnTimer(UINT_PTR id) {
     if (!HasTaskFiles()) return;
     const bool cancelFlag =
         id == kTimerCancelFlag && m_platform.FileExists(m_paths.m_szCancelFlagPath.c_str());
-    Apply(vantrel::OnTimer(m_state, static_cast<vantrel::TimerId>(id), cancelFlag));
+    const vantrel::Effects effects =
+        vantrel::OnTimer(m_state, static_cast<vantrel::TimerId>(id), cancelFlag);
+    if (m_state.m_phase == vantrel::Phase::kClosed && !effects.empty()) {
+        m_log.Write(id == kTimerCancelFlag ? "cancel flag seen" : "countdown ran out");
+    }
+    Apply(effects);
 }
 
 void CVantrelDlg::OnActNow() {
-    if (HasTaskFiles()) Apply(vantrel::OnActNow(m_state));
+    if (!HasTaskFiles()) return;
+    m_log.Write("act now clicked");
+    Apply(vantrel::OnActNow(m_state));
 }
 
 void CVantrelDlg::OnPostpone() {
-    if (HasTaskFiles()) Apply(vantrel::OnPostpone(m_state, m_slider.GetPos()));
+    if (!HasTaskFiles()) return;
+    const int minutes = m_slider.GetPos();
+    const vantrel::Effects effects = vantrel::OnPostpone(m_state, minutes);
+    if (!effects.empty()) {
+        m_log.Write("postponed by " + vantrel::FormatDecimal(minutes) + " min (" +
+                    vantrel::FormatDecimal(m_state.m_nCountdownLength) + " s); " +
+                    vantrel::FormatDecimal(m_state.m_nRemainPostpone) + " postpones left");
+    }
+    Apply(effects);
+}
+
+void CVantrelDlg::OnCancelClicked() {
+    m_log.Write("dismissed with Esc: no feedback, no restart");
+    OnCancel();
+}
+
+std::string CVantrelDlg::Quoted(vantrel::WideView text) {
+    return "\"" + DiagnosticLog::Utf8(text) + "\"";
 }
 
 void CVantrelDlg::OnSliderNotify(NMHDR*, LRESULT* result) {

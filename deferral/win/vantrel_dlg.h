@@ -6,6 +6,7 @@
 #include "framework/controls.h"
 #include "framework/dialog.h"
 #include "countdown.h"
+#include "diagnostic_log.h"
 #include "framework/message_map.h"
 #include "mac_progress_ctrl.h"
 #include "prompt_state.h"
@@ -37,7 +38,7 @@ private:
     bool OnQueryDragIcon(WPARAM, LPARAM, LRESULT& result);
     bool OnTimerMessage(WPARAM wParam, LPARAM, LRESULT& result);
     bool OnShowWindow(WPARAM, LPARAM, LRESULT&) { return false; }
-    void OnCancelClicked() { OnCancel(); }
+    void OnCancelClicked();
     void OnMessageChange() {}
     void OnSliderValueClicked() {}
     void OnActNow();
@@ -45,6 +46,8 @@ private:
     void OnProgressCustomDraw(NMHDR*, LRESULT* result) { *result = 0; }
     void OnSliderNotify(NMHDR* notification, LRESULT* result);
     void OnTimer(UINT_PTR id);
+    // What a line of the opt-in log says about a text or a path.
+    static std::string Quoted(vantrel::WideView text);
     // The task files are known; without them nothing may be written or run.
     bool HasTaskFiles() const { return !m_paths.m_szCfgPath.empty(); }
 
@@ -58,4 +61,5 @@ private:
     vantrel::ShortText m_szCountdownLabel;
     vantrel::WinPlatform m_platform;  // before the catalogue, which reads through it
     vantrel::TextCatalogue m_catalogue{m_platform};
+    DiagnosticLog m_log{L"PLIMSAY_LOG", "plimsay"};
 };

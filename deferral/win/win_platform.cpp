@@ -45,8 +45,9 @@ private:
     fw::UniqueFile m_file;
 };
 
-bool IsBusy(DWORD error) {
-    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+WriteResult Failure(DWORD error) {
+    const bool busy = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+    return {busy ? WriteOutcome::kBusy : WriteOutcome::kFailed, error};
 }
 
 // Opens for writing without emptying and without caring for hidden or system attributes,
@@ -91,21 +92,22 @@ std::unique_ptr<Platform::HeldFile> WinPlatform::HoldMarkerFile(const char16_t* 
     return std::make_unique<MarkerFile>(std::move(file));
 }
 
-WriteOutcome WinPlatform::RewriteFile(const char16_t* path, std::string_view bytes) {
-    if (bytes.size() > MAXDWORD) return WriteOutcome::kFailed;
+WriteResult WinPlatform::RewriteFile(const char16_t* path, std::string_view bytes) {
+    if (bytes.size() > MAXDWORD) return Failure(ERROR_INVALID_PARAMETER);
     fw::UniqueFile file = OpenForRewrite(path);
-    if (!file) return IsBusy(::GetLastError()) ? WriteOutcome::kBusy : WriteOutcome::kFailed;
+    if (!file) return Failure(::GetLastError());
     DWORD written = 0;
     const DWORD size = static_cast<DWORD>(bytes.size());
+    // A part locked by another process fails the write with nothing written there.
     if (!::WriteFile(file.get(), bytes.data(), size, &written, nullptr)) {
-        // Part of the file locked by another process: nothing was written there.
-        return IsBusy(::GetLastError()) ? WriteOutcome::kBusy : WriteOutcome::kFailed;
+        return Failure(::GetLastError());
     }
+    if (written != size) return Failure(ERROR_WRITE_FAULT);
     // Cut what the previous, longer contents left behind, and have it on the disk before
     // the lock goes: a forced restart follows.
-    const bool complete = written == size && ::SetEndOfFile(file.get());
-    ::FlushFileBuffers(file.get());
-    return complete ? WriteOutcome::kWritten : WriteOutcome::kFailed;
+    if (!::SetEndOfFile(file.get())) return Failure(::GetLastError());
+    ::FlushFileBuffers(file.get());  // the data is written either way
+    return {WriteOutcome::kWritten, 0};
 }
 
 void WinPlatform::RemoveFile(const char16_t* path) { ::DeleteFileW(WinPath(path).c_str()); }
@@ -138,12 +140,12 @@ WideString WinPlatform::MultiByteToWide(unsigned codePage, std::string_view text
 
 std::uint16_t WinPlatform::UserUiLanguage() { return ::GetUserDefaultUILanguage(); }
 
-bool WinPlatform::RunSystemProgram(WideView program, WideView commandLine) {
+std::uint32_t WinPlatform::RunSystemProgram(WideView program, WideView commandLine) {
     // The system's own program by its full path: the command processor's search would try
     // the current directory first, where anybody may have planted one.
     wchar_t directory[MAX_PATH] = {};
     const UINT length = ::GetSystemDirectoryW(directory, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return false;
+    if (length == 0 || length >= MAX_PATH) return ERROR_PATH_NOT_FOUND;
     const std::wstring application = std::wstring(directory, length) + L"\\" + ToWin(program);
     std::wstring command = ToWin(commandLine);  // the call may write into it
     STARTUPINFOW startup{};
@@ -151,13 +153,13 @@ bool WinPlatform::RunSystemProgram(WideView program, WideView commandLine) {
     PROCESS_INFORMATION process{};
     if (!::CreateProcessW(application.c_str(), command.data(), nullptr, nullptr, FALSE,
                           CREATE_NO_WINDOW, nullptr, directory, &startup, &process)) {
-        return false;
+        return ::GetLastError();
     }
     const fw::UniqueHandle processHandle(process.hProcess);
     const fw::UniqueHandle threadHandle(process.hThread);
     // As the command processor did, wait for it, but never for ever.
     ::WaitForSingleObject(process.hProcess, kSystemProgramWaitMs);
-    return true;
+    return 0;
 }
 
 void WinPlatform::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }

@@ -11,14 +11,14 @@ public:
                                  std::uint32_t length, const char16_t* path) override;
     bool FileExists(const char16_t* path) override;
     std::unique_ptr<HeldFile> HoldMarkerFile(const char16_t* path) override;
-    WriteOutcome RewriteFile(const char16_t* path, std::string_view bytes) override;
+    WriteResult RewriteFile(const char16_t* path, std::string_view bytes) override;
     void RemoveFile(const char16_t* path) override;
     std::optional<std::string> ReadFileBytes(const char16_t* path, std::size_t maxBytes) override;
     bool ReadFileChunks(const std::string& ansiPath, std::size_t maxBytes,
                         const ChunkSink& sink) override;
     WideString MultiByteToWide(unsigned codePage, std::string_view text) override;
     std::uint16_t UserUiLanguage() override;
-    bool RunSystemProgram(WideView program, WideView commandLine) override;
+    std::uint32_t RunSystemProgram(WideView program, WideView commandLine) override;
     void Sleep(std::uint32_t milliseconds) override;
 };
 

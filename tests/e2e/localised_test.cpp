@@ -44,7 +44,7 @@ TEST_F(GermanDialog, ShowsTheGermanRebootWording) {
          {1001, L"Neustart in:"},
          {1005, L"Jetzt neu starten"},
          {1006, L"Neustart verschieben um:"},
-         {1004, L"Verschieben (Verbleibend: 3)"},
+         {1004, L"Verschieben (noch 3)"},
          {1010, L"Min."},
          {1012, L"Sek."},
          {1008, L"Min."},

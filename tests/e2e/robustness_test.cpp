@@ -21,7 +21,7 @@ namespace {
 enum class End { kRebootNow, kEscape, kByItself };
 
 struct Case {
-    const char* name;
+    const char* name;  // cppcheck-suppress unusedStructMember ; read by CaseName below
     // Writes the case's files; the run's language files live as long as the run.
     std::function<void(PromptRun&, testsupport::InstalledLanguageFiles&)> prepare;
     LPARAM countdown;           // the bar's range: the first countdown, at least 1
@@ -47,14 +47,14 @@ std::string Task(const std::string& number) {
 using Bytes = std::function<std::string()>;
 
 auto Cfg(Bytes bytes) {
-    return [bytes](PromptRun& run, testsupport::InstalledLanguageFiles&) {
+    return [bytes](const PromptRun& run, testsupport::InstalledLanguageFiles&) {
         ASSERT_TRUE(run.WriteProgramFile(L"defer.cfg", bytes()));
     };
 }
 
 // The customised files, with a message file of `bytes`.
 auto MessageFile(Bytes bytes) {
-    return [bytes](PromptRun& run, testsupport::InstalledLanguageFiles&) {
+    return [bytes](const PromptRun& run, testsupport::InstalledLanguageFiles&) {
         ASSERT_TRUE(run.WriteProgramFile(L"defer_customized.cfg", "[Settings]\r\nTitle=T\r\n"));
         ASSERT_TRUE(run.WriteProgramFile(L"defer_customized_msg.cfg", bytes()));
     };
@@ -142,7 +142,7 @@ const Case kCases[] = {
          ASSERT_TRUE(files.Write(L"i18n.ini", Repeat("0C0A es_ES\r\n", 100000) + "0409 de_DE\r\n"));
          ASSERT_TRUE(files.InstallShipped(L"de_DE.prop"));
      },
-     60, L"Verschieben (Verbleibend: 3)", 1005, L"Jetzt neu starten", End::kEscape, {}},
+     60, L"Verschieben (noch 3)", 1005, L"Jetzt neu starten", End::kEscape, {}},
     {"a property file of invalid UTF-8",
      Texts([] { return std::string("[IDD_VANTREL_DIALOG]\nIDREBOOT=\xFF\xC3(\xE2\x82 ok\n"); }), 60,
      L"Postpone (Remain: 3)", 1005, L"\uFFFD\uFFFD(\uFFFD ok", End::kEscape, {}},

@@ -76,6 +76,20 @@ TEST(DialogTemplate, CarriesTheIconAndTheManifest) {
     HMODULE image = ::LoadLibraryExW(Plimsay().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(image, nullptr);
     EXPECT_NE(::FindResourceW(image, MAKEINTRESOURCEW(137), MAKEINTRESOURCEW(14)), nullptr);
+    // Each size decodes, the larger ones stored as PNG included.
+    for (int size : {16, 24, 32, 48}) {
+        HICON icon = static_cast<HICON>(
+            ::LoadImageW(image, MAKEINTRESOURCEW(137), IMAGE_ICON, size, size, 0));
+        ASSERT_NE(icon, nullptr) << size;
+        ICONINFO info{};
+        ASSERT_TRUE(::GetIconInfo(icon, &info)) << size;
+        BITMAP bitmap{};
+        ::GetObjectW(info.hbmColor, sizeof bitmap, &bitmap);
+        EXPECT_EQ(bitmap.bmWidth, size);
+        ::DeleteObject(info.hbmColor);
+        ::DeleteObject(info.hbmMask);
+        ::DestroyIcon(icon);
+    }
     HRSRC manifest = ::FindResourceW(image, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
     ASSERT_NE(manifest, nullptr);
     const std::string text(static_cast<const char*>(::LockResource(::LoadResource(image, manifest))),

@@ -1,6 +1,8 @@
-// The launcher's text rules: which bytes are UTF-8, and how a wide command line splits.
+// The launcher's text rules: which bytes are UTF-8, how a wide command line splits, and which
+// leading part of a command is quoted.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -81,6 +83,55 @@ TEST(SplitCommandLine, FollowsTheRuntimeRules) {
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Split(c.line), c.arguments) << ::testing::PrintToString(std::wstring(c.line));
+    }
+}
+
+TEST(QuoteLeadingFile, QuotesTheLongestLeadingPartThatIsAFile) {
+    // Files whose names (the part after "C:\") have 255 and 256 characters.
+    const std::wstring longName = L"C:\\" + std::wstring(253, L'n') + L" x";
+    const std::wstring tooLongName = L"C:\\" + std::wstring(254, L'n') + L" x";
+    const std::set<std::wstring> files = {
+        L"C:\\Program Files\\App\\app.exe",
+        L"C:\\Program Files\\App\\tool",
+        L"C:\\Tab\\x\ty.exe",
+        L"C:\\a b",
+        L"C:\\a b c.exe",
+        L"C:\\Tools\\app.exe",
+        // No real file has these names: a quote, more than 255 characters.
+        L"C:\\q \"r",
+        longName,
+        tooLongName,
+    };
+    struct Case {
+        std::wstring command, expected;
+    };
+    const Case cases[] = {
+        {L"C:\\Program Files\\App\\app.exe", L"\"C:\\Program Files\\App\\app.exe\""},
+        {L"C:\\Program Files\\App\\app.exe /s /t", L"\"C:\\Program Files\\App\\app.exe\" /s /t"},
+        {L"C:\\Program Files\\App\\app.exe\t/s", L"\"C:\\Program Files\\App\\app.exe\"\t/s"},
+        {L"C:\\Tab\\x\ty.exe", L"\"C:\\Tab\\x\ty.exe\""},
+        // The longName part wins; one found with ".exe" added is quoted as written.
+        {L"C:\\a b c d", L"\"C:\\a b c\" d"},
+        {L"C:\\Program Files\\App\\app /s", L"\"C:\\Program Files\\App\\app\" /s"},
+        {L"C:\\Program Files\\App\\tool x", L"\"C:\\Program Files\\App\\tool\" x"},
+        {L"C:\\Program Files\\App\\app.exe ", L"\"C:\\Program Files\\App\\app.exe\" "},
+        {L"C:\\Program Files\\App\\app.exe  \"a b\"",
+         L"\"C:\\Program Files\\App\\app.exe\"  \"a b\""},
+        {longName + L" y", L"\"" + longName + L"\" y"},
+        // Unchanged: quoted already, no blank, nothing that exists, a part past a quote or with
+        // too long a name.
+        {L"\"C:\\Program Files\\App\\app.exe\" /x", L"\"C:\\Program Files\\App\\app.exe\" /x"},
+        {L"C:\\Tools\\app.exe", L"C:\\Tools\\app.exe"},
+        {L"C:\\Program Files\\Gone\\app.exe /s", L"C:\\Program Files\\Gone\\app.exe /s"},
+        {L"C:\\q \"r s", L"C:\\q \"r s"},
+        {tooLongName + L" y", tooLongName + L" y"},
+        {L" ", L" "},
+        {L"", L""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.command.substr(0, 80)));
+        const auto isFile = [&](const wchar_t* path) { return files.count(path) > 0; };
+        EXPECT_EQ(QuoteLeadingFile(WideText::Join({c.command}), isFile).view(), c.expected);
     }
 }
 

@@ -52,6 +52,7 @@ BOOL WINAPI FakeLookupPrivilegeValueW(LPCWSTR systemName, LPCWSTR name, PLUID lu
 
 BOOL WINAPI FakeAdjustTokenPrivileges(HANDLE token, BOOL disableAll, PTOKEN_PRIVILEGES state,
                                       DWORD length, PTOKEN_PRIVILEGES previous,
+                                      // cppcheck-suppress constParameter ; the Win32 signature
                                       PDWORD returnLength) {
     FakeWinApi& f = *g_fake;
     FakeWinApi::Privileges record{
@@ -153,6 +154,7 @@ DWORD WINAPI FakeGetFileAttributesW(LPCWSTR path) {
 BOOL WINAPI FakeCreateProcessAsUserW(HANDLE token, LPCWSTR application, LPWSTR commandLine,
                                      LPSECURITY_ATTRIBUTES processAttributes,
                                      LPSECURITY_ATTRIBUTES threadAttributes, BOOL inheritHandles,
+                                     // cppcheck-suppress constParameter ; the Win32 signature
                                      DWORD flags, LPVOID environment, LPCWSTR directory,
                                      LPSTARTUPINFOW startup, LPPROCESS_INFORMATION process) {
     FakeWinApi& f = *g_fake;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "command_line.h"
+#include "glob.h"
 #include "launcher_run.h"
 #include "win_files.h"
 
@@ -115,21 +116,66 @@ TEST(LauncherRun, StartsTheProgramWithItsArgumentsAndDoesNotWaitForIt) {
     EXPECT_EQ(records[0].directory, Utf8(workDir.path()));
 }
 
-TEST(LauncherRun, AnUnquotedProgramFilesPathNeverStartsAPlantedProgramExe) {
-    const std::wstring dirName =
-        L"C:\\Program Files\\selvaun-e2e-" + std::to_wstring(::GetCurrentProcessId());
-    Installed decoy(L"C:\\Program.exe");
-    Installed decoyLog(L"C:\\Program.log");
-    Installed dir(dirName);
-    ASSERT_FALSE(Exists(decoy.path())) << "C:\\Program.exe is not ours to replace";
-    ASSERT_TRUE(::CreateDirectoryW(dir.path().c_str(), nullptr));
-    const std::wstring helper = dir.path() + L"\\helper.exe";
-    ASSERT_TRUE(InstallRecorder(helper));
-    ASSERT_TRUE(InstallRecorder(decoy.path()));
+// SELVAUN_LOG names the file that gets one line per step, with the error code of a failure.
+TEST(LauncherRun, WritesItsLogWhenAsked) {
+    TempDirectory dir(L"selvaun-prog");
+    Installed helper(dir / L"helper.exe");
+    ASSERT_TRUE(InstallRecorder(helper.path()));
+    const std::wstring log = dir / L"selvaun.log";
+    {
+        ScopedVariable logVariable(L"SELVAUN_LOG", log);
+        ASSERT_EQ(RunLauncher(QuoteArgument(helper.path())).exitCode, 0u);
+        ASSERT_EQ(RunLauncher(QuoteArgument(dir / L"missing.exe")).exitCode, 0xFFFFFFFFu);
+    }
+    WaitForRecords(LogOf(helper.path()));
+    const std::vector<std::string> expected = {
+        "start: version *, command line \"*selvaun.exe\" \"*\\helper.exe\"",
+        "SeRestorePrivilege: AdjustTokenPrivileges succeeded, last error *",
+        "token: a copy of the launcher's own, moved to console session *",
+        "starting *\\helper.exe",
+        "started process * on winsta0\\default",
+        "exit status 0",
+        "start: version *, command line \"*selvaun.exe\" \"*\\missing.exe\"",
+        "SeRestorePrivilege: AdjustTokenPrivileges succeeded, last error *",
+        "token: a copy of the launcher's own, moved to console session *",
+        "starting *\\missing.exe",
+        "CreateProcessAsUserW failed, error 2",
+        "exit status -1",
+    };
+    const auto messages = testsupport::LogMessages(testsupport::ReadBytes(log).value_or(""), "selvaun");
+    EXPECT_TRUE(testsupport::MatchesAll(messages, expected)) << ::testing::PrintToString(messages);
+}
 
+// A program in a "C:\Program Files" directory of the test's own, and a planted
+// "C:\Program.exe" that records any start of it.
+class PlantedDecoy : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(Exists(m_decoy.path())) << "C:\\Program.exe is not ours to replace";
+        ASSERT_TRUE(::CreateDirectoryW(m_dir.path().c_str(), nullptr));
+        ASSERT_TRUE(InstallRecorder(m_helper));
+        ASSERT_TRUE(InstallRecorder(m_decoy.path()));
+    }
+    // The helper's command lines so far; none of the decoy's.
+    std::vector<std::string> Started(std::size_t count) {
+        std::vector<std::string> lines;
+        for (const Record& record : WaitForRecords(LogOf(m_helper), count)) {
+            lines.push_back(record.commandLine);
+        }
+        EXPECT_FALSE(Exists(m_decoyLog.path())) << "the decoy ran";
+        return lines;
+    }
+
+    Installed m_decoy{L"C:\\Program.exe"};
+    Installed m_decoyLog{L"C:\\Program.log"};
+    Installed m_dir{L"C:\\Program Files\\selvaun-e2e-" + std::to_wstring(::GetCurrentProcessId())};
+    const std::wstring m_helper = m_dir.path() + L"\\helper.exe";
+};
+
+TEST_F(PlantedDecoy, AnUnquotedProgramFilesPathNeverStartsAPlantedProgramExe) {
     // Without quotes the system itself starts the decoy: the danger is real here.
     {
-        std::wstring unquoted = helper;
+        std::wstring unquoted = m_helper;
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION process{};
@@ -138,19 +184,74 @@ TEST(LauncherRun, AnUnquotedProgramFilesPathNeverStartsAPlantedProgramExe) {
         ::WaitForSingleObject(process.hProcess, 15000);
         ::CloseHandle(process.hThread);
         ::CloseHandle(process.hProcess);
-        ASSERT_EQ(WaitForRecords(decoyLog.path()).size(), 1u)
+        ASSERT_EQ(WaitForRecords(m_decoyLog.path()).size(), 1u)
             << "this system does not try C:\\Program.exe first; the test would prove nothing";
-        ASSERT_TRUE(::DeleteFileW(decoyLog.path().c_str()));
+        ASSERT_TRUE(::DeleteFileW(m_decoyLog.path().c_str()));
     }
 
-    const LauncherResult result = RunLauncher(QuoteArgument(helper));
-    ASSERT_TRUE(result.exited);
-    EXPECT_EQ(result.exitCode, 0u);
-    EXPECT_EQ(result.out + result.err, "");
-    const auto records = WaitForRecords(LogOf(helper));
-    ASSERT_EQ(records.size(), 1u);
-    EXPECT_EQ(records[0].commandLine, Utf8(L"\"" + helper + L"\""));
-    EXPECT_FALSE(Exists(decoyLog.path())) << "the decoy ran";
+    struct Case {
+        std::wstring argument, started;
+    };
+    const Case cases[] = {
+        {m_helper, L"\"" + m_helper + L"\""},
+        {m_helper + L" /s  x", L"\"" + m_helper + L"\" /s  x"},
+    };
+    std::vector<std::string> expected;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Utf8(c.argument));
+        const LauncherResult result = RunLauncher(QuoteArgument(c.argument));
+        ASSERT_TRUE(result.exited);
+        EXPECT_EQ(result.exitCode, 0u);
+        EXPECT_EQ(result.out + result.err, "");
+        expected.push_back(Utf8(c.started));
+        EXPECT_EQ(Started(expected.size()), expected);
+    }
+}
+
+// Each row: a clear status, 0 or -1 and never a crash's code, nothing printed, and nothing
+// started but the program named (the decoy stays planted throughout).
+TEST_F(PlantedDecoy, BadInputGivesAClearStatusAndStartsNothingElse) {
+    TempDirectory elsewhere(L"selvaun-bad");
+    ASSERT_TRUE(::CreateDirectoryW((elsewhere / L"a dir").c_str(), nullptr));
+    ASSERT_TRUE(testsupport::WriteBytes(m_dir.path() + L"\\notes.txt", "not a program\r\n"));
+    ASSERT_TRUE(testsupport::WriteBytes(m_dir.path() + L"\\empty.exe", ""));
+
+    // The longest argument a command line carries: 32,767 characters with the terminator,
+    // less the launcher's own quoted path, a blank and the argument's quotes.
+    const std::size_t longest =
+        32766 - QuoteArgument(testsupport::ModuleDirectory() + L"selvaun.exe").size() - 3;
+    std::wstring longArgument = m_helper;
+    while (longArgument.size() + 2 <= longest) longArgument += L" x";
+
+    struct Case {
+        std::wstring argument;
+        DWORD status;
+        std::wstring started;  // empty when nothing starts
+    };
+    const Case cases[] = {
+        {L"", 0xFFFFFFFF, L""},
+        {longArgument, 0, L"\"" + m_helper + L"\"" + longArgument.substr(m_helper.size())},
+        {m_helper + L" say \"hi there\" a\"\"b", 0,
+         L"\"" + m_helper + L"\" say \"hi there\" a\"\"b"},
+        // Names of nothing lie elsewhere: under "C:\Program Files" the system's own search
+        // would find the decoy. U+FF02 comes to the runtime's ANSI argument as a quote, so
+        // its bytes are neither UTF-8 nor the wide command line's argument.
+        {elsewhere / L"Caf\u00E9\uFF02x.exe", 0xFFFFFFFF, L""},
+        {elsewhere / L"a dir", 0xFFFFFFFF, L""},
+        {m_dir.path() + L"\\notes.txt", 0xFFFFFFFF, L""},
+        {m_dir.path() + L"\\empty.exe /s", 0xFFFFFFFF, L""},
+        {m_helper + L"\t/s", 0, L"\"" + m_helper + L"\"\t/s"},
+    };
+    std::vector<std::string> expected;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Utf8(c.argument.substr(0, 120)));
+        const LauncherResult result = RunLauncher(QuoteArgument(c.argument));
+        ASSERT_TRUE(result.exited);
+        EXPECT_EQ(result.exitCode, c.status);
+        EXPECT_EQ(result.out + result.err, "");
+        if (!c.started.empty()) expected.push_back(Utf8(c.started));
+        EXPECT_EQ(Started(expected.size()), expected);
+    }
 }
 
 TEST(LauncherRun, APathWithLettersOutsideAsciiStarts) {

@@ -36,8 +36,8 @@ int main(int argc, char** argv) {
 
     wchar_t self[MAX_PATH + 1] = {};
     ::GetModuleFileNameW(nullptr, self, MAX_PATH + 1);
-    std::wstring log = self;
-    log = log.substr(0, log.rfind(L'.')) + L".log";
+    const std::wstring program = self;
+    const std::wstring log = program.substr(0, program.rfind(L'.')) + L".log";
     HANDLE file = ::CreateFileW(log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
                                 OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return 2;

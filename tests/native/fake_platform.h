@@ -39,7 +39,7 @@ public:
         return std::make_unique<Held>(m_log, path);
     }
     // Each rewrite ends as the next queued outcome, or is written when none is left.
-    WriteOutcome RewriteFile(const char16_t* path, std::string_view bytes) override {
+    WriteResult RewriteFile(const char16_t* path, std::string_view bytes) override {
         m_log.push_back(u"rewrite " + WideString(path));
         WriteOutcome outcome = WriteOutcome::kWritten;
         if (!m_rewriteOutcomes.empty()) {
@@ -47,7 +47,8 @@ public:
             m_rewriteOutcomes.pop_front();
         }
         if (outcome == WriteOutcome::kWritten) m_written[path] = std::string(bytes);
-        return outcome;
+        // Sharing violation, access denied.
+        return {outcome, outcome == WriteOutcome::kWritten ? 0u : outcome == WriteOutcome::kBusy ? 32u : 5u};
     }
     void RemoveFile(const char16_t* path) override { m_log.push_back(u"remove " + WideString(path)); }
 
@@ -102,9 +103,9 @@ public:
         return wide;
     }
     std::uint16_t UserUiLanguage() override { return m_langId; }
-    bool RunSystemProgram(WideView program, WideView commandLine) override {
+    std::uint32_t RunSystemProgram(WideView program, WideView commandLine) override {
         m_log.push_back(u"run " + WideString(program) + u": " + WideString(commandLine));
-        return true;
+        return 0;
     }
     void Sleep(std::uint32_t milliseconds) override {
         m_log.push_back(u"sleep " + Widen(std::to_string(milliseconds)));

@@ -125,7 +125,10 @@ TEST_F(WriteFeedbackFileTest, RewritesUnderTheLockAndWaitsOutABusyFile) {
         testing::FakePlatform platform;
         platform.m_rewriteOutcomes = c.outcomes;
         platform.m_failHold = c.holdFails;
-        EXPECT_EQ(WriteFeedbackFile(platform, m_paths, "bytes"), c.result);
+        const FeedbackWrite write = WriteFeedbackFile(platform, m_paths, "bytes");
+        EXPECT_EQ(write.last.outcome, c.result);
+        EXPECT_EQ(write.retries + 1u, c.attempts);
+        EXPECT_EQ(write.locked, !c.holdFails);
 
         std::vector<WideString> expected = {u"hold C:\\Agent\\defer.lock"};
         for (std::size_t i = 0; i < c.attempts; ++i) {

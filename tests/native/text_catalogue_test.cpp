@@ -1,7 +1,9 @@
 // The two language-file formats, the loading order with its fallbacks, and our own files.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "fake_platform.h"
@@ -12,7 +14,10 @@
 namespace vantrel {
 namespace {
 
+// Copies, as both rules change the text in place.
+// cppcheck-suppress passedByValue ; the copy is changed through data()
 std::string Trim(std::string text) { return TrimSpaces(text.data()); }
+// cppcheck-suppress passedByValue ; the copy is changed through data()
 std::string Unescape(std::string text) { return UnescapeText(text.data()); }
 
 TEST(TextRules, TrimmingRemovesOnlyAsciiWhiteSpace) {
@@ -257,6 +262,7 @@ TEST_F(CatalogueLoadTest, AMissingLocaleFileFallsBackThroughTheForwardSlash) {
     m_platform.m_langId = 0x0407;
     EXPECT_TRUE(m_catalogue.Load());
     EXPECT_EQ(Caption(), "Fallback");
+    EXPECT_EQ(m_catalogue.m_szLoadedFile, "lang/en_US.prop");
     File("lang\\i18n.ini", "0409 en_US\n");  // en_US itself missing under "\"
     m_platform.m_langId = 0x0409;
     EXPECT_TRUE(m_catalogue.Load());
@@ -310,15 +316,25 @@ TEST(ShippedLanguageFiles, EveryLocaleAnswersEveryKey) {
                           "IDC_STATIC_TXT_SEC", "IDC_STATIC_PCMIN", "IDPOSTPONE",
                           "IDPOSTPONE_REMAIN"};
     const auto map = ParseLanguageMap(TextModeBytes(Shipped("i18n.ini"), kLanguageFileLimit));
+    // Every .prop file in the directory, so that a new language is covered by being added.
+    std::set<std::string> locales;
+    for (const auto& file : std::filesystem::directory_iterator(VANTREL_I18N_DIR)) {
+        if (file.path().extension() == ".prop") locales.insert(file.path().stem().string());
+    }
+    EXPECT_GE(locales.size(), 10u);
+    std::set<std::uint32_t> langIds;  // a second line for a LANGID would never be read
+    for (const LanguageEntry& e : map) {
+        EXPECT_EQ(locales.count(e.m_szLocale), 1u) << std::hex << e.m_nLangId << " " << e.m_szLocale;
+        EXPECT_TRUE(langIds.insert(e.m_nLangId).second) << std::hex << e.m_nLangId;
+    }
     testing::FakePlatform platform;
-    for (const char* locale : {"en_US", "de_DE", "fr_FR", "es_ES", "it_IT", "nl_NL", "pt_BR",
-                               "pl_PL", "ja_JP", "zh_CN"}) {
+    for (const std::string& locale : locales) {
         SCOPED_TRACE(locale);
         const bool listed = std::any_of(map.begin(), map.end(), [&](const LanguageEntry& e) {
             return e.m_szLocale == locale;
         });
         EXPECT_TRUE(listed);
-        const std::string bytes = Shipped(std::string(locale) + ".prop");
+        const std::string bytes = Shipped(locale + ".prop");
         ASSERT_FALSE(bytes.empty());
         PropertyFile file;
         file.Parse(bytes);

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "win_files.h"
 
 namespace testsupport {
@@ -35,11 +37,22 @@ bool InstalledLanguageFiles::InstallShipped(std::wstring_view name) {
 
 bool InstalledLanguageFiles::InstallAllShipped() {
     bool ok = InstallShipped(L"i18n.ini");
-    for (const wchar_t* locale : {L"en_US", L"de_DE", L"fr_FR", L"es_ES", L"it_IT", L"nl_NL",
-                                  L"pt_BR", L"pl_PL", L"ja_JP", L"zh_CN"}) {
-        ok = InstallShipped(std::wstring(locale) + L".prop") && ok;
-    }
+    for (const std::wstring& name : ShippedPropertyFiles()) ok = InstallShipped(name) && ok;
     return ok;
+}
+
+std::vector<std::wstring> ShippedPropertyFiles() {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found{};
+    const std::wstring pattern = ModuleDirectory() + L"i18n\\*.prop";
+    HANDLE search = ::FindFirstFileW(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        names.emplace_back(found.cFileName);
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 }  // namespace testsupport

@@ -29,4 +29,7 @@ private:
     std::vector<std::wstring> m_files;
 };
 
+// The names of the property files we ship ("de_DE.prop", ...), sorted.
+std::vector<std::wstring> ShippedPropertyFiles();
+
 }  // namespace testsupport

@@ -81,22 +81,22 @@ TEST_F(CatalogueGerman, AnEmptyLocaleFileGivesDefaultsNotEnglish) {
     EXPECT_EQ(Text("CAPTION_REBOOT"), u"<default>");
 }
 
-class CatalogueSwedish : public CatalogueUnder {
+class CatalogueIcelandic : public CatalogueUnder {
 protected:
-    void SetUp() override { ExpectLanguage(0x041D); }
+    void SetUp() override { ExpectLanguage(0x040F); }
 };
 
-TEST_F(CatalogueSwedish, ALanguageOurIndexLacksGetsEnglish) {
+TEST_F(CatalogueIcelandic, ALanguageOurIndexLacksGetsEnglish) {
     ASSERT_TRUE(m_files.InstallAllShipped());
     EXPECT_TRUE(m_catalogue.Load());
     EXPECT_EQ(Text("CAPTION_REBOOT"), u"Reboot Required");
 }
 
-TEST_F(CatalogueSwedish, MalformedUtf8IsSubstitutedNotDropped) {
-    ASSERT_TRUE(m_files.Write(L"i18n.ini", "041D sv_SE\n"));
-    ASSERT_TRUE(m_files.Write(L"sv_SE.prop", "[IDD_VANTREL_DIALOG]\nIDREBOOT=Starta om \xFF nu\n"));
+TEST_F(CatalogueIcelandic, MalformedUtf8IsSubstitutedNotDropped) {
+    ASSERT_TRUE(m_files.Write(L"i18n.ini", "040F is_IS\n"));
+    ASSERT_TRUE(m_files.Write(L"is_IS.prop", "[IDD_VANTREL_DIALOG]\nIDREBOOT=Endurræsa \xFF núna\n"));
     EXPECT_TRUE(m_catalogue.Load());
-    EXPECT_EQ(Text("IDREBOOT"), u"Starta om \uFFFD nu");
+    EXPECT_EQ(Text("IDREBOOT"), u"Endurræsa \uFFFD núna");
 }
 
 }  // namespace

@@ -143,7 +143,7 @@ TEST_F(WinPlatformTest, ARewriteTellsABusyFileFromAFailure) {
                                    FILE_ATTRIBUTE_NORMAL, nullptr);
             ASSERT_NE(holder, INVALID_HANDLE_VALUE);
         }
-        EXPECT_EQ(m_platform.RewriteFile(m_paths.m_szCfgPath.c_str(), "new"), c.outcome);
+        EXPECT_EQ(m_platform.RewriteFile(m_paths.m_szCfgPath.c_str(), "new").outcome, c.outcome);
         if (holder != INVALID_HANDLE_VALUE) ::CloseHandle(holder);
         EXPECT_EQ(ReadBytes(Cfg()), c.outcome == WriteOutcome::kWritten ? "new" : "agent's");
     }

@@ -1,0 +1,82 @@
+// docs_screenshot <scene> <out.bmp>: shows the real prompt in one of the README's scenes and
+// saves the dialog as it is on the screen. Scenes: reboot, shutdown, postponed, german.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <string>
+
+#include "language_files.h"
+#include "prompt_run.h"
+
+namespace {
+
+std::string Task(const char* action, int delay) {
+    return std::string("[Settings]\r\nAction=") + action +
+           "\r\nDefaultPostponeTime=" + std::to_string(delay) + "\r\nRemainPostponeCount=3\r\n";
+}
+
+// The window's pixels, frame and caption included, as a 24-bit bottom-up BMP file.
+bool SaveWindow(HWND window, const char* path) {
+    RECT rect{};
+    ::GetWindowRect(window, &rect);
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    const int stride = (width * 3 + 3) & ~3;
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof info.bmiHeader, width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = ::SelectObject(memory, bitmap);
+    ::BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    ::GdiFlush();
+    BITMAPFILEHEADER file{0x4D42, 0, 0, 0, sizeof file + sizeof info.bmiHeader};
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(stride * height);
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&file), sizeof file);
+    out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
+    out.write(static_cast<const char*>(bits), stride * height);
+    ::SelectObject(memory, previous);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+    return out.good();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fputs("usage: docs_screenshot reboot|shutdown|postponed|german <out.bmp>\n", stderr);
+        return 2;
+    }
+    const std::string scene = argv[1];
+    // Whatever the prompt would run ends in the stand-in; these scenes end with Esc anyway.
+    if (!e2e::InstallRestartStandIn().empty()) return 1;
+    testsupport::InstalledLanguageFiles files;
+    if (scene == "german") {
+        // The running language mapped to the German file: no other locale needed.
+        char map[32] = {};
+        std::snprintf(map, sizeof map, "%04X de_DE\r\n", ::GetUserDefaultUILanguage());
+        if (!files.Write(L"i18n.ini", map) || !files.InstallShipped(L"de_DE.prop")) return 1;
+    }
+    e2e::PromptRun run;
+    run.WriteProgramFile(L"defer.cfg", Task(scene == "shutdown" ? "Shutdown" : "Reboot",
+                                            scene == "postponed" ? 300 : 900));
+    if (!run.Start() || run.WaitForDialog() == nullptr) return 1;
+    if (scene == "postponed") {
+        // Four minutes is not above the five-minute threshold: back at once, red.
+        ::SendMessageW(run.Item(1003), TBM_SETPOS, TRUE, 4);
+        ::PostMessageW(run.Item(1004), BM_CLICK, 0, 0);
+        ::Sleep(1500);
+        ::SetForegroundWindow(run.Dialog());
+    }
+    ::Sleep(2600);  // a few seconds into the countdown
+    const bool saved = SaveWindow(run.Dialog(), argv[2]);
+    run.PressEscape();
+    run.WaitForExit(5000);
+    return saved ? 0 : 1;
+}
