@@ -39,6 +39,26 @@ struct DialogTextPlan {
     std::int32_t sliderPosition = 1;
 };
 
+// The catalogue's section of the dialog's texts, and every key the dialog looks up there
+// (the postpone button's two included): a catalogue keeps only these.
+inline constexpr char kDialogSection[] = "IDD_VANTREL_DIALOG";
+inline constexpr const char* kDialogKeys[] = {"CAPTION_REBOOT",
+                                              "CAPTION_SHUTDOWN",
+                                              "CAPTION_DIALOG",
+                                              "IDC_STATIC_ACTION_INFO_REBOOT",
+                                              "IDC_STATIC_ACTION_INFO_SHUTDOWN",
+                                              "IDC_STATIC_SYSTEM_REBOOT",
+                                              "IDC_STATIC_SYSTEM_SHUTDOWN",
+                                              "IDREBOOT",
+                                              "IDSHUTDOWN",
+                                              "IDC_STATIC_POSTPONE_REBOOT",
+                                              "IDC_STATIC_POSTPONE_SHUTDOWN",
+                                              "IDC_STATIC_TXT_MIN",
+                                              "IDC_STATIC_TXT_SEC",
+                                              "IDC_STATIC_PCMIN",
+                                              "IDPOSTPONE",
+                                              "IDPOSTPONE_REMAIN"};
+
 // A catalogue text of the dialog's section, or `fallback` (UTF-8) when it has none.
 using TextLookup = std::function<WideString(const char* key, const char* fallback)>;
 

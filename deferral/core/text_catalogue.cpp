@@ -1,5 +1,6 @@
 #include "text_catalogue.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "text_mode.h"
@@ -50,9 +51,12 @@ bool ScanLanguageLine(std::string_view line, LanguageEntry& entry) {
     return true;
 }
 
-void AddLanguageLine(std::string_view piece, std::vector<LanguageEntry>& entries) {
+void AddLanguageLine(std::string_view piece, std::optional<std::uint32_t> only,
+                     std::vector<LanguageEntry>& entries) {
+    if (only && !entries.empty()) return;  // its first entry is all a lookup finds
     LanguageEntry entry;
-    if (!piece.empty() && piece[0] != '#' && ScanLanguageLine(piece, entry)) {
+    if (!piece.empty() && piece[0] != '#' && ScanLanguageLine(piece, entry) &&
+        (!only || entry.m_nLangId == *only)) {
         entries.push_back(std::move(entry));
     }
 }
@@ -64,6 +68,8 @@ std::string_view TrimView(std::string_view text) {
     while (end > begin && IsSpace(static_cast<unsigned char>(text[end - 1]))) --end;
     return text.substr(begin, end - begin);
 }
+
+}  // namespace
 
 // Builds a property file from its pieces as they are read.
 class PropertyFileParser {
@@ -79,8 +85,7 @@ public:
         if (piece[0] == '[') {
             const std::size_t close = piece.rfind(']');
             if (close == std::string_view::npos) return;  // the current section stays
-            m_file.m_sections.push_back({std::string(TrimView(piece.substr(1, close - 1))), {}});
-            m_current = m_file.m_sections.size() - 1;
+            OpenSection(TrimView(piece.substr(1, close - 1)));
             return;
         }
         const std::size_t equals = piece.find('=');
@@ -88,20 +93,43 @@ public:
         if (m_current == kNone || equals == std::string_view::npos || equals + 1 == piece.size()) {
             return;
         }
+        const std::string_view key = TrimView(piece.substr(0, equals));
+        std::vector<TextEntry>& entries = m_file.m_sections[m_current].m_entries;
+        if (m_file.m_filtered && !Wanted(key, entries)) return;
         std::string value(TrimView(piece.substr(equals + 1)));
         value.resize(std::strlen(UnescapeText(value.data())));
-        m_file.m_sections[m_current].m_entries.push_back(
-            {std::string(TrimView(piece.substr(0, equals))), std::move(value)});
+        entries.push_back({std::string(key), std::move(value)});
     }
 
 private:
     static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+    void OpenSection(std::string_view name) {
+        if (!m_file.m_filtered) {
+            m_file.m_sections.push_back({std::string(name), {}});
+            m_current = m_file.m_sections.size() - 1;
+            return;
+        }
+        // One section holds the kept entries: a lookup finds the first value of a key across
+        // sections of the same name, and only first values are kept.
+        m_current = kNone;
+        if (name != m_file.m_keptSection) return;
+        if (m_file.m_sections.empty()) m_file.m_sections.push_back({std::string(name), {}});
+        m_current = 0;
+    }
+
+    // A key asked for whose first value this is.
+    bool Wanted(std::string_view key, const std::vector<TextEntry>& entries) const {
+        const auto same = [key](const std::string& k) { return k == key; };
+        if (std::none_of(m_file.m_keptKeys.begin(), m_file.m_keptKeys.end(), same)) return false;
+        return std::none_of(entries.begin(), entries.end(),
+                            [&](const TextEntry& e) { return same(e.m_szKey); });
+    }
+
     PropertyFile& m_file;
     std::size_t m_current = kNone;
     bool m_first = true;  // only the file's first piece may start with a byte-order mark
 };
-
-}  // namespace
 
 char* TrimSpaces(char* text) {
     const std::string_view trimmed = TrimView(text);
@@ -174,6 +202,12 @@ std::vector<std::string> ReadPieces(std::string_view bytes) {
     return pieces;
 }
 
+void PropertyFile::KeepOnly(std::string section, std::vector<std::string> keys) {
+    m_filtered = true;
+    m_keptSection = std::move(section);
+    m_keptKeys = std::move(keys);
+}
+
 bool PropertyFile::Load(Platform& platform, const std::string& path) {
     if (path.empty()) return false;
     Clear();
@@ -207,22 +241,23 @@ std::string PropertyFile::Lookup(const std::string& section, const std::string& 
     return fallback;
 }
 
-std::vector<LanguageEntry> ParseLanguageMap(std::string_view text) {
+std::vector<LanguageEntry> ParseLanguageMap(std::string_view text,
+                                            std::optional<std::uint32_t> only) {
     std::vector<LanguageEntry> entries;
     PieceReader reader;
-    const PieceReader::Sink onPiece = [&entries](std::string_view piece) {
-        AddLanguageLine(piece, entries);
+    const PieceReader::Sink onPiece = [&entries, only](std::string_view piece) {
+        AddLanguageLine(piece, only, entries);
     };
     reader.Feed(text, onPiece);
     reader.Finish(onPiece);
     return entries;
 }
 
-bool TextCatalogue::LoadLanguageMap(const std::string& path) {
+bool TextCatalogue::LoadLanguageMap(const std::string& path, std::optional<std::uint32_t> only) {
     m_languages.clear();
     PieceReader reader;
-    const PieceReader::Sink onPiece = [this](std::string_view piece) {
-        AddLanguageLine(piece, m_languages);
+    const PieceReader::Sink onPiece = [this, only](std::string_view piece) {
+        AddLanguageLine(piece, only, m_languages);
     };
     // Opened as text: the runtime's line-end translation sits between the file and the lines.
     TextModeFilter text(kLanguageFileLimit);
@@ -245,8 +280,9 @@ std::string TextCatalogue::FindLocale(std::uint32_t langId) const {
 
 bool TextCatalogue::Load() {
     m_szLoadedFile.clear();
-    if (!LoadLanguageMap(m_szDirectory + "\\i18n.ini")) return false;
-    std::string locale = FindLocale(m_platform.UserUiLanguage());
+    const std::uint32_t language = m_platform.UserUiLanguage();
+    if (!LoadLanguageMap(m_szDirectory + "\\i18n.ini", language)) return false;
+    std::string locale = FindLocale(language);
     if (locale.empty()) locale = "en_US";
     for (std::string path : {m_szDirectory + "\\" + locale + ".prop", m_szDirectory + "/en_US.prop"}) {
         if (m_propFile.Load(m_platform, path)) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -54,6 +55,9 @@ std::vector<std::string> ReadPieces(std::string_view bytes);
 
 class PropertyFile {
 public:
+    // From now on a parse keeps only these keys of this section, the first value of each:
+    // all that a reader asking for nothing else needs, in memory no file can grow.
+    void KeepOnly(std::string section, std::vector<std::string> keys);
     bool Load(Platform& platform, const std::string& path);
     // Adds what `bytes` hold, as a whole file.
     void Parse(std::string_view bytes);
@@ -63,23 +67,31 @@ public:
                        std::string fallback) const;
 
     std::vector<TextSection> m_sections;
+
+private:
+    friend class PropertyFileParser;
+    bool m_filtered = false;
+    std::string m_keptSection;
+    std::vector<std::string> m_keptKeys;
 };
 
-// The entries of an i18n.ini file's contents (after text-mode reading), in file order.
-std::vector<LanguageEntry> ParseLanguageMap(std::string_view text);
+// The entries of an i18n.ini file's contents (after text-mode reading), in file order; with
+// `only`, just the first entry for that language, which is all a lookup of it finds.
+std::vector<LanguageEntry> ParseLanguageMap(std::string_view text,
+                                            std::optional<std::uint32_t> only = std::nullopt);
 
 class TextCatalogue {
 public:
     explicit TextCatalogue(Platform& platform) : m_platform(platform) {}
 
     // Reads i18n.ini and the property file of the user's interface language, falling back
-    // to en_US; true when a property file was read.
+    // to en_US; true when a property file was read. Keeps only the user's language's entry.
     bool Load();
     std::string Lookup(const std::string& section, const std::string& key,
                        std::string fallback) const {
         return m_propFile.Lookup(section, key, std::move(fallback));
     }
-    bool LoadLanguageMap(const std::string& path);
+    bool LoadLanguageMap(const std::string& path, std::optional<std::uint32_t> only = std::nullopt);
     std::string FindLocale(std::uint32_t langId) const;
 
     std::string m_szDirectory;  // without a trailing separator

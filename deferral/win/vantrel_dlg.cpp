@@ -16,7 +16,6 @@ using vantrel::WideString;
 
 namespace {
 
-constexpr char kSection[] = "IDD_VANTREL_DIALOG";
 constexpr char kLanguageDirectory[] = "c:\\windows\\kestrond\\i18n\\plimsayui";
 
 // A LANGID as i18n.ini writes it: four hexadecimal digits.
@@ -139,10 +138,14 @@ void CVantrelDlg::WriteFeedback(bool afterPostpone) {
 
 void CVantrelDlg::InitDialogTexts() {
     m_catalogue.m_szDirectory = kLanguageDirectory;
+    m_catalogue.m_propFile.KeepOnly(vantrel::kDialogSection, {std::begin(vantrel::kDialogKeys),
+                                                              std::end(vantrel::kDialogKeys)});
     m_catalogue.Load();  // without it every text is its default
-    const vantrel::DialogTextPlan plan = vantrel::PlanDialogTexts(
-        m_platform, m_paths, m_state.m_szAction.view(),
-        [this](const char* key, const char* fallback) { return GetText(kSection, key, fallback); });
+    const vantrel::DialogTextPlan plan =
+        vantrel::PlanDialogTexts(m_platform, m_paths, m_state.m_szAction.view(),
+                                 [this](const char* key, const char* fallback) {
+                                     return GetText(vantrel::kDialogSection, key, fallback);
+                                 });
     for (const vantrel::DialogText& text : plan.texts) {
         const std::wstring shown = vantrel::ToWin(text.text);
         if (text.target == vantrel::TextTarget::kCaption) {
@@ -182,8 +185,8 @@ void CVantrelDlg::Apply(const vantrel::Effects& effects) {
         switch (effect.kind) {
             case Kind::kSetPostponeText: {
                 const WideString text = vantrel::PostponeButtonText(
-                    GetText(kSection, "IDPOSTPONE", "Postpone"),
-                    GetText(kSection, "IDPOSTPONE_REMAIN", "Remain:"), value);
+                    GetText(vantrel::kDialogSection, "IDPOSTPONE", "Postpone"),
+                    GetText(vantrel::kDialogSection, "IDPOSTPONE_REMAIN", "Remain:"), value);
                 SetDlgItemTextW(IDC_POSTPONE, vantrel::ToWin(text).c_str());
                 break;
             }

@@ -1,7 +1,9 @@
 // Any bytes as i18n.ini: never a crash, and every entry has a usable locale name.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "fuzz_check.h"
 #include "text_catalogue.h"
@@ -22,10 +24,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     filter.Finish(append);
     Check(chunked == vantrel::TextModeBytes(raw, limit));
 
-    for (const vantrel::LanguageEntry& entry :
-         vantrel::ParseLanguageMap(vantrel::TextModeBytes(raw, vantrel::kLanguageFileLimit))) {
+    const std::string text = vantrel::TextModeBytes(raw, vantrel::kLanguageFileLimit);
+    const std::vector<vantrel::LanguageEntry> entries = vantrel::ParseLanguageMap(text);
+    for (const vantrel::LanguageEntry& entry : entries) {
         Check(!entry.m_szLocale.empty() && entry.m_szLocale.size() <= 511);
         for (char c : entry.m_szLocale) Check(c != '\0' && c != ' ' && !(c >= '\t' && c <= '\r'));
     }
+    // Asked for one language, only its first entry is kept: the one a lookup finds.
+    const std::uint32_t wanted = entries.empty() ? 0x409 : entries.back().m_nLangId;
+    const std::vector<vantrel::LanguageEntry> only = vantrel::ParseLanguageMap(text, wanted);
+    Check(only.size() <= 1);
+    const auto first =
+        std::find_if(entries.begin(), entries.end(),
+                     [&](const vantrel::LanguageEntry& e) { return e.m_nLangId == wanted; });
+    Check(only.empty() == (first == entries.end()));
+    if (!only.empty()) Check(only[0].m_szLocale == first->m_szLocale);
     return 0;
 }

@@ -27,6 +27,26 @@ void CheckChunkedPieces(const std::string& bytes, std::size_t chunk) {
     Check(pieces == vantrel::ReadPieces(bytes));
 }
 
+// Keeping only some keys of one section answers those keys as keeping everything does, in
+// one section of at most one entry per key.
+void CheckKeptOnly(const std::string& bytes, const vantrel::PropertyFile& whole) {
+    const std::string section = whole.m_sections.empty() ? "S" : whole.m_sections[0].m_szName;
+    std::vector<std::string> keys = {"k"};
+    for (const vantrel::TextSection& s : whole.m_sections) {
+        if (s.m_szName != section) continue;
+        for (std::size_t i = 0; i < s.m_entries.size(); i += 2)
+            keys.push_back(s.m_entries[i].m_szKey);
+    }
+    vantrel::PropertyFile kept;
+    kept.KeepOnly(section, keys);
+    kept.Parse(bytes);
+    Check(kept.m_sections.size() <= 1);
+    for (const vantrel::TextSection& s : kept.m_sections) Check(s.m_entries.size() <= keys.size());
+    for (const std::string& key : keys) {
+        Check(kept.Lookup(section, key, "\x01") == whole.Lookup(section, key, "\x01"));
+    }
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     CheckChunkedPieces(bytes, size > 0 ? data[0] % 64 + 1 : 1);
@@ -43,5 +63,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             Check(file.Lookup(section.m_szName, entry.m_szKey, "\x01").size() < 1022);
         }
     }
+    CheckKeptOnly(bytes, file);
     return 0;
 }

@@ -1,6 +1,7 @@
 // Which texts the dialog shows, from the action, the catalogue and the customised files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 #include "dialog_texts.h"
@@ -19,12 +20,16 @@ protected:
         BuildTaskPaths(module.c_str(), static_cast<std::uint32_t>(module.size()), m_paths);
     }
     DialogTextPlan Plan(WideView action) {
-        return PlanDialogTexts(m_platform, m_paths, action,
-                               [&](const char* key, const char* fallback) {
-                                   auto found = m_catalogue.find(key);
-                                   return found != m_catalogue.end() ? found->second
-                                                                     : Widen(fallback);
-                               });
+        return PlanDialogTexts(
+            m_platform, m_paths, action, [&](const char* key, const char* fallback) {
+                // A catalogue keeps only the listed keys.
+                EXPECT_NE(
+                    std::find(std::begin(kDialogKeys), std::end(kDialogKeys), std::string(key)),
+                    std::end(kDialogKeys))
+                    << key;
+                auto found = m_catalogue.find(key);
+                return found != m_catalogue.end() ? found->second : Widen(fallback);
+            });
     }
     void Custom(const WideString& key, const WideString& value) {
         m_platform.SetProfile(m_paths.m_szCustomCfgPath.c_str(), u"Settings", key, value);

@@ -6,6 +6,7 @@
 #include <set>
 #include <sstream>
 
+#include "dialog_texts.h"
 #include "fake_platform.h"
 #include "text_catalogue.h"
 #include "text_conversion.h"
@@ -308,13 +309,6 @@ std::string Shipped(const std::string& name) {
 }
 
 TEST(ShippedLanguageFiles, EveryLocaleAnswersEveryKey) {
-    const char* keys[] = {"CAPTION_REBOOT", "CAPTION_SHUTDOWN", "CAPTION_DIALOG",
-                          "IDC_STATIC_ACTION_INFO_REBOOT", "IDC_STATIC_ACTION_INFO_SHUTDOWN",
-                          "IDC_STATIC_SYSTEM_REBOOT", "IDC_STATIC_SYSTEM_SHUTDOWN", "IDREBOOT",
-                          "IDSHUTDOWN", "IDC_STATIC_POSTPONE_REBOOT",
-                          "IDC_STATIC_POSTPONE_SHUTDOWN", "IDC_STATIC_TXT_MIN",
-                          "IDC_STATIC_TXT_SEC", "IDC_STATIC_PCMIN", "IDPOSTPONE",
-                          "IDPOSTPONE_REMAIN"};
     const auto map = ParseLanguageMap(TextModeBytes(Shipped("i18n.ini"), kLanguageFileLimit));
     // Every .prop file in the directory, so that a new language is covered by being added.
     std::set<std::string> locales;
@@ -338,7 +332,7 @@ TEST(ShippedLanguageFiles, EveryLocaleAnswersEveryKey) {
         ASSERT_FALSE(bytes.empty());
         PropertyFile file;
         file.Parse(bytes);
-        for (const char* key : keys) {
+        for (const char* key : kDialogKeys) {
             const std::string value = file.Lookup("IDD_VANTREL_DIALOG", key, "");
             EXPECT_FALSE(value.empty()) << key;
             EXPECT_EQ(Utf8ToWide(platform, value).find(u'\uFFFD'), WideString::npos) << key;
