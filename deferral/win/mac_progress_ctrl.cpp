@@ -55,9 +55,30 @@ LRESULT CMacProgressCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
             return 1;  // the paint covers every pixel; erasing first would flicker
         case WM_TIMER:
             return 0;
+        case PBM_SETPOS:
+            return OnSetPos(wParam);
         default:
             return DefWindowProc(message, wParam, lParam);
     }
+}
+
+int CMacProgressCtrl::FilledWidth() const {
+    RECT client{};
+    GetClientRect(&client);
+    int lower = 0, upper = 0;
+    GetRange(lower, upper);
+    return vantrel::FilledWidth(lower, upper, GetPos(), client.right);
+}
+
+LRESULT CMacProgressCtrl::OnSetPos(WPARAM position) {
+    // The control repaints at every new position, yet over an hour's countdown the bar's
+    // end moves a pixel only every dozen seconds: repaint only when it moves.
+    const int before = FilledWidth();
+    DefWindowProc(WM_SETREDRAW, FALSE, 0);
+    const LRESULT previous = DefWindowProc(PBM_SETPOS, position, 0);
+    DefWindowProc(WM_SETREDRAW, TRUE, 0);
+    if (FilledWidth() != before) ::InvalidateRect(m_hWnd, nullptr, FALSE);
+    return previous;
 }
 
 void CMacProgressCtrl::OnPaint() {
@@ -69,10 +90,8 @@ void CMacProgressCtrl::OnPaint() {
     const fw::UniqueBrush background(::CreateSolidBrush(::GetSysColor(COLOR_BTNFACE)));
     ::FillRect(buffer.get(), &client, background.get());
 
-    int lower = 0, upper = 0;
-    GetRange(lower, upper);
     RECT filled = client;
-    filled.right = vantrel::FilledWidth(lower, upper, GetPos(), client.right);
+    filled.right = FilledWidth();
     ::FillRect(buffer.get(), &filled, fill.get());
     if (filled.right != 0) PaintHorizontalBar(buffer.get(), filled);
     buffer.Present();

@@ -25,6 +25,8 @@ private:
     void ComputeShades();
     void RebuildPens();
     void ReleasePens();
+    int FilledWidth() const;  // in pixels, of the client area
+    LRESULT OnSetPos(WPARAM position);
     void OnPaint();
     void PaintHorizontalBar(HDC dc, RECT filled) const;
     HPEN PenFor(vantrel::BarInk ink) const;

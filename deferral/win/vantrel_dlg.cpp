@@ -214,7 +214,9 @@ void CVantrelDlg::Apply(const vantrel::Effects& effects) {
                 ShowWindow(SW_MINIMIZE);
                 break;
             case Kind::kShowNormal:
-                ShowWindow(SW_SHOWNORMAL);
+                // The raise every 5 s finds the window shown normally, and showing it again
+                // costs Wine a round of window messages: only a hidden or minimised one is.
+                if (!::IsWindowVisible(m_hWnd) || ::IsIconic(m_hWnd)) ShowWindow(SW_SHOWNORMAL);
                 break;
             case Kind::kBringToTop:
                 BringWindowToTop();
