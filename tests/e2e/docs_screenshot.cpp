@@ -1,5 +1,6 @@
 // docs_screenshot <scene> <out.bmp>: shows the real prompt in one of the README's scenes and
-// saves the dialog as it is on the screen. Scenes: reboot, shutdown, postponed, german.
+// saves the dialog as it is on the screen. Scenes: reboot, shutdown, postponed, german, and
+// any shipped locale as <locale> or <locale>-shutdown (ru_RU-shutdown) to look at one.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -50,21 +51,29 @@ bool SaveWindow(HWND window, const char* path) {
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::fputs("usage: docs_screenshot reboot|shutdown|postponed|german <out.bmp>\n", stderr);
+        std::fputs("usage: docs_screenshot reboot|shutdown|postponed|german|<locale>[-shutdown] "
+                   "<out.bmp>\n",
+                   stderr);
         return 2;
     }
-    const std::string scene = argv[1];
+    std::string scene = argv[1];
+    const bool shutdown = scene.size() > 9 && scene.ends_with("-shutdown");
+    if (shutdown) scene.resize(scene.size() - 9);
+    const std::string locale = scene == "german" ? "de_DE" : scene.size() == 5 ? scene : "";
     // Whatever the prompt would run ends in the stand-in; these scenes end with Esc anyway.
     if (!e2e::InstallRestartStandIn().empty()) return 1;
     testsupport::InstalledLanguageFiles files;
-    if (scene == "german") {
-        // The running language mapped to the German file: no other locale needed.
+    if (!locale.empty()) {
+        // The running language mapped to the locale's file: no other locale needed.
         char map[32] = {};
-        std::snprintf(map, sizeof map, "%04X de_DE\r\n", ::GetUserDefaultUILanguage());
-        if (!files.Write(L"i18n.ini", map) || !files.InstallShipped(L"de_DE.prop")) return 1;
+        std::snprintf(map, sizeof map, "%04X %s\r\n", ::GetUserDefaultUILanguage(), locale.c_str());
+        const std::wstring file(locale.begin(), locale.end());
+        if (!files.Write(L"i18n.ini", map) || !files.InstallShipped((file + L".prop").c_str())) {
+            return 1;
+        }
     }
     e2e::PromptRun run;
-    run.WriteProgramFile(L"defer.cfg", Task(scene == "shutdown" ? "Shutdown" : "Reboot",
+    run.WriteProgramFile(L"defer.cfg", Task(shutdown || scene == "shutdown" ? "Shutdown" : "Reboot",
                                             scene == "postponed" ? 300 : 900));
     if (!run.Start() || run.WaitForDialog() == nullptr) return 1;
     if (scene == "postponed") {
