@@ -77,6 +77,7 @@ LRESULT CMacProgressCtrl::OnSetPos(WPARAM position) {
     DefWindowProc(WM_SETREDRAW, FALSE, 0);
     const LRESULT previous = DefWindowProc(PBM_SETPOS, position, 0);
     DefWindowProc(WM_SETREDRAW, TRUE, 0);
+    // cppcheck-suppress knownConditionTrueFalse ; the call above moved the position it reads
     if (FilledWidth() != before) ::InvalidateRect(m_hWnd, nullptr, FALSE);
     return previous;
 }
