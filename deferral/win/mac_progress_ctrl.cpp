@@ -1,5 +1,7 @@
 #include "mac_progress_ctrl.h"
 
+#include <algorithm>
+
 #include "framework/gdi.h"
 
 namespace {
@@ -56,7 +58,14 @@ LRESULT CMacProgressCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         case WM_TIMER:
             return 0;
         case PBM_SETPOS:
-            return OnSetPos(wParam);
+            return SetPosition(static_cast<int>(wParam));
+        case PBM_GETPOS:
+            return m_position;
+        case PBM_SETRANGE32: {
+            const LRESULT previous = DefWindowProc(message, wParam, lParam);
+            SetPosition(m_position);  // kept inside the new range, as the control does
+            return previous;
+        }
         default:
             return DefWindowProc(message, wParam, lParam);
     }
@@ -65,19 +74,25 @@ LRESULT CMacProgressCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 int CMacProgressCtrl::FilledWidth() const {
     RECT client{};
     GetClientRect(&client);
-    int lower = 0, upper = 0;
-    GetRange(lower, upper);
-    return vantrel::FilledWidth(lower, upper, GetPos(), client.right);
+    const PBRANGE range = Range();
+    return vantrel::FilledWidth(range.iLow, range.iHigh, m_position, client.right);
 }
 
-LRESULT CMacProgressCtrl::OnSetPos(WPARAM position) {
-    // The control repaints at every new position, yet over an hour's countdown the bar's
-    // end moves a pixel only every dozen seconds: repaint only when it moves.
+PBRANGE CMacProgressCtrl::Range() const {
+    // Asked of the control's own procedure: sent to the window it would pass the subclass.
+    PBRANGE range{};
+    DefWindowProc(PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
+    return range;
+}
+
+LRESULT CMacProgressCtrl::SetPosition(int position) {
+    // The position is kept here, not by the control: the control repaints (at once, under
+    // Wine) at every new position, yet over an hour's countdown the bar's end moves a pixel
+    // only every dozen seconds. The bar is repainted when its end moves.
+    const PBRANGE range = Range();
+    const int previous = m_position;
     const int before = FilledWidth();
-    DefWindowProc(WM_SETREDRAW, FALSE, 0);
-    const LRESULT previous = DefWindowProc(PBM_SETPOS, position, 0);
-    DefWindowProc(WM_SETREDRAW, TRUE, 0);
-    // cppcheck-suppress knownConditionTrueFalse ; the call above moved the position it reads
+    m_position = std::clamp(position, range.iLow, range.iHigh);
     if (FilledWidth() != before) ::InvalidateRect(m_hWnd, nullptr, FALSE);
     return previous;
 }

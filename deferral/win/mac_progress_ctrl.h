@@ -1,6 +1,8 @@
 #pragma once
 // The countdown bar, control 1002: the standard progress bar's range and position, drawn
 // as a bevelled bar in shades of one base colour, composed off screen without flicker.
+// PBM_SETPOS and PBM_GETPOS are answered here, so that a new position repaints only when
+// the bar's end moves.
 
 #include <cstdint>
 
@@ -26,7 +28,8 @@ private:
     void RebuildPens();
     void ReleasePens();
     int FilledWidth() const;  // in pixels, of the client area
-    LRESULT OnSetPos(WPARAM position);
+    PBRANGE Range() const;
+    LRESULT SetPosition(int position);  // gives the previous one
     void OnPaint();
     void PaintHorizontalBar(HDC dc, RECT filled) const;
     HPEN PenFor(vantrel::BarInk ink) const;
@@ -39,4 +42,5 @@ private:
     fw::UniquePen m_penEdgeMid;
     fw::UniquePen m_penEdge;
     vantrel::BarShades m_shades;  // m_crBar and the colours derived from it
+    int m_position = 0;           // PBM_SETPOS's, within the range (the control's own is unused)
 };

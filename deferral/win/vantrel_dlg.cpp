@@ -45,9 +45,10 @@ int ControlOf(vantrel::TextTarget target) {
 // A static repaints at every new text, even an equal one, and the minutes change only once
 // a minute: a text that is already shown is not set again.
 void SetChangedText(HWND dialog, int id, const std::wstring& text) {
+    const HWND control = ::GetDlgItem(dialog, id);  // a round trip under Wine: once
     wchar_t shown[16] = {};
-    ::GetDlgItemTextW(dialog, id, shown, 16);
-    if (text != shown) ::SetDlgItemTextW(dialog, id, text.c_str());
+    ::GetWindowTextW(control, shown, 16);
+    if (text != shown) ::SetWindowTextW(control, text.c_str());
 }
 
 }  // namespace

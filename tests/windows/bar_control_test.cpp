@@ -105,6 +105,29 @@ TEST_F(BarControlTest, AColourChangeRepaintsOnceAndAtOnce) {
     ::RemoveWindowSubclass(m_bar.m_hWnd, CountPaints, 7);
 }
 
+TEST_F(BarControlTest, ANewPositionRepaintsOnlyWhenTheEndMoves) {
+    Show(255, 0, 900, 450);
+    Pump();
+    int paints = 0;
+    ASSERT_TRUE(
+        ::SetWindowSubclass(m_bar.m_hWnd, CountPaints, 7, reinterpret_cast<DWORD_PTR>(&paints)));
+    struct Step {
+        int position, kept, paints;
+    };
+    // In turn; the bar's 385 pixels hold about two positions each.
+    const Step steps[] = {{451, 451, 0}, {300, 300, 1}, {1000, 900, 1}, {-5, 0, 1}, {0, 0, 0}};
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.position);
+        paints = 0;
+        m_bar.SendMessageW(PBM_SETPOS, static_cast<WPARAM>(step.position), 0);
+        Pump();
+        EXPECT_EQ(paints, step.paints);
+        EXPECT_EQ(m_bar.GetPos(), step.kept);
+        EXPECT_EQ(testsupport::WaitForBar(m_bar.m_hWnd, 255), "");
+    }
+    ::RemoveWindowSubclass(m_bar.m_hWnd, CountPaints, 7);
+}
+
 TEST_F(BarControlTest, AnEmptyRangeShowsOnlyTheBackground) {
     // Whatever the control keeps of such a range, the paint must neither divide by zero nor
     // fill anything.
