@@ -1,7 +1,5 @@
 #include "mac_progress_ctrl.h"
 
-#include <algorithm>
-
 #include "framework/gdi.h"
 
 namespace {
@@ -61,8 +59,10 @@ LRESULT CMacProgressCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
             return SetPosition(static_cast<int>(wParam));
         case PBM_GETPOS:
             return m_position;
+        case PBM_SETRANGE:
         case PBM_SETRANGE32: {
             const LRESULT previous = DefWindowProc(message, wParam, lParam);
+            m_range = Range();
             SetPosition(m_position);  // kept inside the new range, as the control does
             return previous;
         }
@@ -74,8 +74,7 @@ LRESULT CMacProgressCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 int CMacProgressCtrl::FilledWidth() const {
     RECT client{};
     GetClientRect(&client);
-    const PBRANGE range = Range();
-    return vantrel::FilledWidth(range.iLow, range.iHigh, m_position, client.right);
+    return vantrel::FilledWidth(m_range.iLow, m_range.iHigh, m_position, client.right);
 }
 
 PBRANGE CMacProgressCtrl::Range() const {
@@ -89,10 +88,12 @@ LRESULT CMacProgressCtrl::SetPosition(int position) {
     // The position is kept here, not by the control: the control repaints (at once, under
     // Wine) at every new position, yet over an hour's countdown the bar's end moves a pixel
     // only every dozen seconds. The bar is repainted when its end moves.
-    const PBRANGE range = Range();
     const int previous = m_position;
     const int before = FilledWidth();
-    m_position = std::clamp(position, range.iLow, range.iHigh);
+    // Not std::clamp: a range set upside down must not be undefined behaviour.
+    m_position = position < m_range.iLow ? m_range.iLow
+                 : position > m_range.iHigh ? m_range.iHigh
+                                            : position;
     if (FilledWidth() != before) ::InvalidateRect(m_hWnd, nullptr, FALSE);
     return previous;
 }

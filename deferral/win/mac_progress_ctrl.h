@@ -42,5 +42,8 @@ private:
     fw::UniquePen m_penEdgeMid;
     fw::UniquePen m_penEdge;
     vantrel::BarShades m_shades;  // m_crBar and the colours derived from it
-    int m_position = 0;           // PBM_SETPOS's, within the range (the control's own is unused)
+    // The control's range, as it was last set (its default at first), and PBM_SETPOS's
+    // position within it; the control's own position is unused.
+    PBRANGE m_range{0, 100};
+    int m_position = 0;
 };

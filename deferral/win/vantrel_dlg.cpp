@@ -44,8 +44,7 @@ int ControlOf(vantrel::TextTarget target) {
 
 // A static repaints at every new text, even an equal one, and the minutes change only once
 // a minute: a text that is already shown is not set again.
-void SetChangedText(HWND dialog, int id, const std::wstring& text) {
-    const HWND control = ::GetDlgItem(dialog, id);  // a round trip under Wine: once
+void SetChangedText(HWND control, const std::wstring& text) {
     wchar_t shown[16] = {};
     ::GetWindowTextW(control, shown, 16);
     if (text != shown) ::SetWindowTextW(control, text.c_str());
@@ -83,6 +82,8 @@ bool CVantrelDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
 
 BOOL CVantrelDlg::OnInitDialog() {
     fw::Dialog::OnInitDialog();
+    m_hMinutes = ::GetDlgItem(m_hWnd, IDC_MINUTES);
+    m_hSeconds = ::GetDlgItem(m_hWnd, IDC_SECONDS);
 
     wchar_t modulePath[vantrel::kPathSize] = {};
     const DWORD reported = ::GetModuleFileNameW(nullptr, modulePath, vantrel::kPathSize);
@@ -197,8 +198,8 @@ void CVantrelDlg::Apply(const vantrel::Effects& effects) {
                 break;
             case Kind::kShowCountdown: {
                 const vantrel::CountdownDigits digits = vantrel::FormatCountdown(value);
-                SetChangedText(m_hWnd, IDC_MINUTES, vantrel::ToWin(digits.minutes));
-                SetChangedText(m_hWnd, IDC_SECONDS, vantrel::ToWin(digits.seconds));
+                SetChangedText(m_hMinutes, vantrel::ToWin(digits.minutes));
+                SetChangedText(m_hSeconds, vantrel::ToWin(digits.seconds));
                 break;
             }
             case Kind::kSetBarRange:

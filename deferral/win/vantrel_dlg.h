@@ -54,6 +54,9 @@ private:
     static const fw::MessageMapEntry<CVantrelDlg> kMessageMap[];
 
     HICON m_hIcon = nullptr;
+    // The countdown's digits, set every second: looked up once (a round trip under Wine).
+    HWND m_hMinutes = nullptr;
+    HWND m_hSeconds = nullptr;
     CMacProgressCtrl m_progress;
     fw::SliderCtrl m_slider;
     vantrel::PromptState m_state;
