@@ -5,6 +5,7 @@ namespace bench {
 
 struct Options {
     int runs = 10;          // of each timing, for each program
+    int startupRuns = 20;   // start-up varies most from run to run
     int idleSeconds = 30;   // window of the idle CPU figure
     int cycles = 50;        // postpones of the growth run, two bar colour changes each
     long clockTicks = 100;  // the host's clock ticks per second (getconf CLK_TCK)

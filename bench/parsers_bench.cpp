@@ -24,7 +24,9 @@ namespace {
 
 constexpr double kMegabyte = 1e6;
 constexpr double kTargetMbPerSecond = 200;
-constexpr double kSameMemoryKb = 64;
+// The peak resident sizes of two processes differ by some pages from run to run; memory that
+// followed the file by even 1 byte in 200 would grow by 225 KB from 5 MB to 50 MB.
+constexpr double kSameMemoryKb = 192;
 
 enum class Parser { kProperty, kIndex };
 enum class Content { kFiller, kEntries };
@@ -191,9 +193,9 @@ struct Measured {
 Measured Measure(Parser parser, const std::string& path, std::size_t size, int rounds) {
     Measured m;
     const char* name = parser == Parser::kIndex ? "index" : "property";
-    // The median of three of each, against the odd page more or less.
+    // The median of five of each, against the odd page more or less.
     std::vector<double> loadKb, parseKb;
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 5; ++i) {
         const ChildResult load = RunChild({"--child", "load", path});
         const ChildResult parse = RunChild({"--child", "parse", name, path});
         if (!load.ok || !parse.ok) return m;
@@ -258,7 +260,7 @@ int main(int argc, char** argv) {
                 "| %s | %s on the file's bytes in memory; %d run%s on %.0f MB; peak resident size "
                 "of one parse beyond the file's bytes at %.0f MB and %.0f MB | %.0f MB/s "
                 "(%.0f..%.0f) | %.0f KB at %.0f MB, %.0f KB at %.0f MB; entries kept %zu and %zu | "
-                "%s; %s | >= 200 MB/s; memory independent of the size |\n",
+                "%s; %s | >= 200 MB/s; memory independent of the size (within 192 KB) |\n",
                 figure.c_str(),
                 parser == Parser::kIndex ? "ParseLanguageMap of one language"
                                          : "PropertyFile::Parse of the dialog's 16 keys",

@@ -25,11 +25,13 @@ int wmain(int argc, wchar_t** argv) {
         };
         if (option == L"--quick") {
             options.runs = 1;
+            options.startupRuns = 1;
             options.idleSeconds = 3;
             options.cycles = 5;
             options.warmUp = false;
         } else if (option == L"--runs") {
             number(options.runs);
+            options.startupRuns = 2 * options.runs;
         } else if (option == L"--idle-seconds") {
             number(options.idleSeconds);
         } else if (option == L"--cycles") {

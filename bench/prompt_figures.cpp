@@ -70,7 +70,7 @@ void Trace(int ticks, int changes, const ProcessUsage& usage) {
 void MeasureStartupAndMemory(const Options& options) {
     std::vector<double> promptMs, bareMs, promptKb, bareKb;
     std::string failure;
-    for (int i = options.warmUp ? -1 : 0; i < options.runs && failure.empty(); ++i) {
+    for (int i = options.warmUp ? -1 : 0; i < options.startupRuns && failure.empty(); ++i) {
         for (const wchar_t* program : {options.prompt, kBareDialog}) {
             const bool prompt = program == options.prompt;
             ProgramRun run(program);

@@ -71,10 +71,10 @@ LRESULT CMacProgressCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     }
 }
 
-int CMacProgressCtrl::FilledWidth() const {
+int CMacProgressCtrl::FilledWidth(int position) const {
     RECT client{};
     GetClientRect(&client);
-    return vantrel::FilledWidth(m_range.iLow, m_range.iHigh, m_position, client.right);
+    return vantrel::FilledWidth(m_range.iLow, m_range.iHigh, position, client.right);
 }
 
 PBRANGE CMacProgressCtrl::Range() const {
@@ -89,12 +89,12 @@ LRESULT CMacProgressCtrl::SetPosition(int position) {
     // Wine) at every new position, yet over an hour's countdown the bar's end moves a pixel
     // only every dozen seconds. The bar is repainted when its end moves.
     const int previous = m_position;
-    const int before = FilledWidth();
+    const int before = FilledWidth(previous);
     // Not std::clamp: a range set upside down must not be undefined behaviour.
     m_position = position < m_range.iLow ? m_range.iLow
                  : position > m_range.iHigh ? m_range.iHigh
                                             : position;
-    if (FilledWidth() != before) ::InvalidateRect(m_hWnd, nullptr, FALSE);
+    if (FilledWidth(m_position) != before) ::InvalidateRect(m_hWnd, nullptr, FALSE);
     return previous;
 }
 
@@ -108,7 +108,7 @@ void CMacProgressCtrl::OnPaint() {
     ::FillRect(buffer.get(), &client, background.get());
 
     RECT filled = client;
-    filled.right = FilledWidth();
+    filled.right = FilledWidth(m_position);
     ::FillRect(buffer.get(), &filled, fill.get());
     if (filled.right != 0) PaintHorizontalBar(buffer.get(), filled);
     buffer.Present();

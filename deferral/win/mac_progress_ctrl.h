@@ -27,7 +27,7 @@ private:
     void ComputeShades();
     void RebuildPens();
     void ReleasePens();
-    int FilledWidth() const;  // in pixels, of the client area
+    int FilledWidth(int position) const;  // in pixels, of the client area
     PBRANGE Range() const;
     LRESULT SetPosition(int position);  // gives the previous one
     void OnPaint();
