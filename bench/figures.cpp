@@ -1,6 +1,7 @@
 #include "figures.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdarg>
 #include <cstdio>
 
@@ -16,6 +17,11 @@ Spread SpreadOf(std::vector<double> values) {
     spread.max = values.back();
     spread.count = n;
     return spread;
+}
+
+double Now() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 std::string Format(const char* format, ...) {

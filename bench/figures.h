@@ -18,6 +18,9 @@ std::string Format(const char* format, ...);
 // "1 run" or "10 runs".
 std::string Runs(std::size_t count);
 
+// Seconds since an arbitrary start, from a steady clock.
+double Now();
+
 // One row of the table; bench.sh prints the header. Empty cells show as "-".
 struct Row {
     std::string figure, measuredAs, program, baseline, result, target;

@@ -6,7 +6,6 @@
 
 #include "figures.h"
 #include "options.h"
-#include "program_run.h"
 #include "win_files.h"
 
 namespace bench {

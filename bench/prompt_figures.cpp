@@ -12,7 +12,6 @@
 #include "figures.h"
 #include "options.h"
 #include "process_usage.h"
-#include "program_run.h"
 #include "prompt_run.h"
 #include "resource.h"
 
@@ -37,10 +36,17 @@ bool Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 // A click of the postpone button, handled before this returns.
-bool Postpone(const ProgramRun& run) {
+bool Postpone(const e2e::PromptRun& run) {
     return Send(run.Dialog(), WM_COMMAND, MAKEWPARAM(IDC_POSTPONE, BN_CLICKED),
                 reinterpret_cast<LPARAM>(run.Item(IDC_POSTPONE))) &&
            ::IsIconic(run.Dialog());
+}
+
+// Esc, as a user would end the dialog; what is still running then ends with the run.
+void Close(e2e::PromptRun& run) {
+    if (run.Dialog() == nullptr || !run.Running()) return;
+    run.PressEscape();
+    run.WaitForExit(5000);
 }
 
 void MoveTo(HWND window, int x, int y) {
@@ -73,7 +79,7 @@ void MeasureStartupAndMemory(const Options& options) {
     for (int i = options.warmUp ? -1 : 0; i < options.startupRuns && failure.empty(); ++i) {
         for (const wchar_t* program : {options.prompt, kBareDialog}) {
             const bool prompt = program == options.prompt;
-            ProgramRun run(program);
+            e2e::PromptRun run(program);
             run.WriteProgramFile(L"defer.cfg", Task(600, 3));
             const double start = Now();
             if (!run.Start() || run.WaitForVisible(kStartTimeoutMs) == nullptr) {
@@ -90,7 +96,7 @@ void MeasureStartupAndMemory(const Options& options) {
             PROCESS_MEMORY_COUNTERS memory{};
             memory.cb = sizeof memory;
             const bool measured = ::GetProcessMemoryInfo(run.Process(), &memory, sizeof memory);
-            run.Close();
+            Close(run);
             if (i < 0) continue;  // the warm-up run
             (prompt ? promptMs : bareMs).push_back((shown - start) * 1000.0);
             if (measured) {
@@ -129,14 +135,14 @@ void MeasureIdle(const Options& options) {
     std::string failure;
     for (int i = 0; i < options.runs && failure.empty(); ++i) {
         // A postponed prompt, minimised for the slider's default 240 minutes...
-        ProgramRun quiet(options.prompt);
+        e2e::PromptRun quiet(options.prompt);
         quiet.WriteProgramFile(L"defer.cfg", Task(60, 3));
-        if (!quiet.Start() || quiet.WaitForReady(kStartTimeoutMs) == nullptr || !Postpone(quiet)) {
+        if (!quiet.Start() || quiet.WaitForDialog(kStartTimeoutMs) == nullptr || !Postpone(quiet)) {
             failure = "the postponed prompt did not start or postpone";
             break;
         }
         // ...one in its first countdown of an hour, and the baseline, side by side.
-        ProgramRun prompt(options.prompt), timer(kTimerDialog);
+        e2e::PromptRun prompt(options.prompt), timer(kTimerDialog);
         prompt.WriteProgramFile(L"defer.cfg", Task(3600, 3));
         if (!prompt.Start() || !timer.Start() ||
             prompt.WaitForVisible(kStartTimeoutMs) == nullptr ||
@@ -169,7 +175,7 @@ void MeasureIdle(const Options& options) {
         if (!quiet.WaitForExit(0) && !::IsIconic(quiet.Dialog())) {
             failure = "the postponed prompt came back during the window";
         }
-        for (ProgramRun* program : {&prompt, &quiet, &timer}) program->Close();
+        for (e2e::PromptRun* program : {&prompt, &quiet, &timer}) Close(*program);
     }
     if (!failure.empty()) {
         PrintFailedRow("idle cost", failure);
@@ -200,10 +206,10 @@ void MeasureIdle(const Options& options) {
 }
 
 void MeasureGrowth(const Options& options) {
-    ProgramRun run(options.prompt);
+    e2e::PromptRun run(options.prompt);
     // Red at 60 s left; postpones never run out.
     run.WriteProgramFile(L"defer.cfg", Task(60, 1000000));
-    if (!run.Start() || run.WaitForReady(kStartTimeoutMs) == nullptr) {
+    if (!run.Start() || run.WaitForDialog(kStartTimeoutMs) == nullptr) {
         PrintFailedRow("no growth", "the prompt did not start");
         return;
     }
@@ -243,7 +249,7 @@ void MeasureGrowth(const Options& options) {
     }
     const ProcessUsage late = settled();
     if (options.trace) Trace(ticks, changes, late);
-    run.Close();
+    Close(run);
     if (!failure.empty() || !early.residentKb || !late.residentKb) {
         PrintFailedRow("no growth", failure.empty() ? "no resident size" : failure);
         return;
@@ -289,9 +295,9 @@ void MeasureReaction(const Options& options) {
     };
     for (int i = 0; i < options.runs && failure.empty(); ++i) {
         {
-            ProgramRun run(options.prompt);
+            e2e::PromptRun run(options.prompt);
             run.WriteProgramFile(L"defer.cfg", Task(600, 3));
-            if (!run.Start() || run.WaitForReady(kStartTimeoutMs) == nullptr) {
+            if (!run.Start() || run.WaitForDialog(kStartTimeoutMs) == nullptr) {
                 failure = "the prompt did not start";
                 break;
             }
@@ -300,8 +306,8 @@ void MeasureReaction(const Options& options) {
             double done = 0;
             bool fed = false, restarted = false;
             while (Now() - start < 10 && !(fed && restarted)) {
-                fed = fed || fedBack(run.ReadProgramFile(L"defer.cfg"), "Cancel=no");
-                restarted = restarted || !run.RestartLog().empty();
+                fed = fed || fedBack(run.ReadProgramFile(L"defer.cfg").value_or(""), "Cancel=no");
+                restarted = restarted || !run.ShutdownLog().empty();
                 done = Now();
                 ::Sleep(2);
             }
@@ -313,9 +319,9 @@ void MeasureReaction(const Options& options) {
             run.WaitForExit(10000);
         }
         {
-            ProgramRun run(options.prompt);
+            e2e::PromptRun run(options.prompt);
             run.WriteProgramFile(L"defer.cfg", Task(600, 3));
-            if (!run.Start() || run.WaitForReady(kStartTimeoutMs) == nullptr) {
+            if (!run.Start() || run.WaitForDialog(kStartTimeoutMs) == nullptr) {
                 failure = "the prompt did not start";
                 break;
             }
@@ -326,7 +332,7 @@ void MeasureReaction(const Options& options) {
             double done = 0;
             bool fed = false;
             while (Now() - start < 10 && !fed) {
-                fed = fedBack(run.ReadProgramFile(L"defer.cfg"), "Cancel=yes");
+                fed = fedBack(run.ReadProgramFile(L"defer.cfg").value_or(""), "Cancel=yes");
                 done = Now();
                 if (!fed) ::Sleep(2);
             }

@@ -15,12 +15,16 @@ namespace e2e {
 
 class PromptRun {
 public:
-    PromptRun();
+    // `program`: plimsay.exe, or another dialog program next to this one (the benchmark's
+    // baselines).
+    explicit PromptRun(const wchar_t* program = L"plimsay.exe");
     ~PromptRun();  // ends a prompt that is still running
     PromptRun(const PromptRun&) = delete;
     PromptRun& operator=(const PromptRun&) = delete;
 
     const std::wstring& WorkDir() const { return m_work.path(); }
+    const std::wstring& Path() const { return m_path; }
+    HANDLE Process() const { return m_process.hProcess; }
     std::wstring ProgramFile(const wchar_t* name) const { return m_program / name; }
     bool WriteProgramFile(const wchar_t* name, const std::string& bytes) const;
     std::optional<std::string> ReadProgramFile(const wchar_t* name) const;
@@ -47,6 +51,7 @@ public:
 private:
     testsupport::TempDirectory m_program{L"prog"};
     testsupport::TempDirectory m_work{L"work"};
+    std::wstring m_path;  // the program's copy in its own directory
     PROCESS_INFORMATION m_process{};
     HWND m_dialog = nullptr;
 };
