@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "dialog_texts.h"
+#include "figures.h"
 #include "text_catalogue.h"
 
 namespace {
@@ -171,21 +172,9 @@ int Child(int argc, char** argv) {
     return 0;
 }
 
-struct Spread {
-    double median = 0, min = 0, max = 0;
-};
-
-Spread SpreadOf(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    if (n == 0) return {};
-    return {n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2, values.front(),
-            values.back()};
-}
-
 struct Measured {
     bool ok = false;
-    Spread mbPerSecond;
+    bench::Spread mbPerSecond;
     double parseKb = 0;  // peak beyond the file's own bytes
     std::size_t entries = 0;
 };
@@ -213,8 +202,8 @@ Measured Measure(Parser parser, const std::string& path, std::size_t size, int r
         if (seconds > 0) rates.push_back(static_cast<double>(size) / kMegabyte / seconds);
     }
     m.ok = static_cast<int>(rates.size()) == rounds;
-    m.mbPerSecond = SpreadOf(rates);
-    m.parseKb = SpreadOf(parseKb).median - SpreadOf(loadKb).median;
+    m.mbPerSecond = bench::SpreadOf(rates);
+    m.parseKb = bench::SpreadOf(parseKb).median - bench::SpreadOf(loadKb).median;
     return m;
 }
 
@@ -247,29 +236,30 @@ int main(int argc, char** argv) {
             std::remove(smallPath.c_str());
             std::remove(largePath.c_str());
             if (!a.ok || !b.ok) {
-                std::printf("| %s | FAILED: a parse did not run | - | - | - | - |\n",
-                            figure.c_str());
+                bench::PrintFailedRow(figure, "a parse did not run");
                 status = 1;
                 continue;
             }
+            const double smallMb = static_cast<double>(small) / kMegabyte;
+            const double largeMb = static_cast<double>(large) / kMegabyte;
             const bool fast = b.mbPerSecond.median >= kTargetMbPerSecond;
-            const double grown = b.parseKb - a.parseKb;
-            const std::string memory =
-                std::abs(grown) <= kSameMemoryKb ? "same memory, met" : "memory grew, MISSED";
-            std::printf(
-                "| %s | %s on the file's bytes in memory; %d run%s on %.0f MB; peak resident size "
-                "of one parse beyond the file's bytes at %.0f MB and %.0f MB | %.0f MB/s "
-                "(%.0f..%.0f) | %.0f KB at %.0f MB, %.0f KB at %.0f MB; entries kept %zu and %zu | "
-                "%s; %s | >= 200 MB/s; memory independent of the size (within 192 KB) |\n",
-                figure.c_str(),
-                parser == Parser::kIndex ? "ParseLanguageMap of one language"
-                                         : "PropertyFile::Parse of the dialog's 16 keys",
-                rounds, rounds == 1 ? "" : "s", static_cast<double>(large) / kMegabyte,
-                static_cast<double>(small) / kMegabyte, static_cast<double>(large) / kMegabyte,
-                b.mbPerSecond.median, b.mbPerSecond.min, b.mbPerSecond.max, a.parseKb,
-                static_cast<double>(small) / kMegabyte, b.parseKb,
-                static_cast<double>(large) / kMegabyte, a.entries, b.entries,
-                fast ? "met" : "MISSED", memory.c_str());
+            const bool same = std::abs(b.parseKb - a.parseKb) <= kSameMemoryKb;
+            bench::PrintRow(
+                {figure,
+                 bench::Format("%s on the file's bytes in memory; %s on %.0f MB; peak resident "
+                               "size of one parse beyond the file's bytes at %.0f MB and %.0f MB",
+                               parser == Parser::kIndex
+                                   ? "ParseLanguageMap of one language"
+                                   : "PropertyFile::Parse of the dialog's 16 keys",
+                               bench::Runs(static_cast<std::size_t>(rounds)).c_str(), largeMb,
+                               smallMb, largeMb),
+                 bench::Show(b.mbPerSecond, "MB/s"),
+                 bench::Format("%.0f KB at %.0f MB, %.0f KB at %.0f MB; entries kept %zu and %zu",
+                               a.parseKb, smallMb, b.parseKb, largeMb, a.entries, b.entries),
+                 bench::Format("%s; %s", fast ? "met" : "MISSED",
+                               same ? "same memory, met" : "memory grew, MISSED"),
+                 bench::Format(">= %.0f MB/s; memory independent of the size (within %.0f KB)",
+                               kTargetMbPerSecond, kSameMemoryKb)});
         }
     }
     return status;
