@@ -28,6 +28,10 @@ struct Row {
 void PrintRow(const Row& row);
 // A row whose measurement could not be made: bench.sh fails on it.
 void PrintFailedRow(const std::string& figure, const std::string& why);
+// A quick run measures too little to judge a target: its rows say "not judged" instead.
+void SetJudged(bool judged);
+// "met" or "MISSED", or "not judged" in a quick run.
+const char* Verdict(bool met);
 // The ratio of two medians and whether it is within `limit`.
 std::string RatioResult(const Spread& program, const Spread& baseline, double limit);
 

@@ -11,6 +11,7 @@ struct Options {
     long clockTicks = 100;  // the host's clock ticks per second (getconf CLK_TCK)
     bool warmUp = true;     // one discarded run of each program first
     const wchar_t* prompt = L"plimsay.exe";  // another build of it, to compare
+    bool runs32Bit = true;  // whether this machine runs 32-bit code (bench.sh asks Wine)
     bool trace = false;  // the growth run's resident size after every postpone, on stderr
 };
 

@@ -1,6 +1,6 @@
 // Starts the real programs and their baselines under the same system and prints the rows
 // of the benchmark's table (scripts/bench.sh prints the header and the native rows).
-//   perf_driver [--quick] [--runs N] [--idle-seconds N] [--cycles N] [--clock-ticks N]
+//   perf_driver [--quick] [--no-32bit] [--runs N] [--idle-seconds N] [--cycles N] [--clock-ticks N]
 //               [--only startup|idle|growth|reaction|launcher] [--trace] [--prompt NAME]
 #include <windows.h>
 
@@ -29,6 +29,7 @@ int wmain(int argc, wchar_t** argv) {
             options.idleSeconds = 3;
             options.cycles = 5;
             options.warmUp = false;
+            bench::SetJudged(false);
         } else if (option == L"--runs") {
             number(options.runs);
             options.startupRuns = 2 * options.runs;
@@ -42,6 +43,8 @@ int wmain(int argc, wchar_t** argv) {
             only = argv[++i];
         } else if (option == L"--prompt" && i + 1 < argc) {
             options.prompt = argv[++i];
+        } else if (option == L"--no-32bit") {
+            options.runs32Bit = false;
         } else if (option == L"--trace") {
             options.trace = true;
         } else {

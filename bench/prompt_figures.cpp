@@ -263,7 +263,7 @@ void MeasureGrowth(const Options& options) {
                 earlyTicks),
          Kb(*late.residentKb) + Split(late) + Format("; largest between %s", Kb(largest).c_str()),
          Kb(*early.residentKb) + Split(early) + " after 10 ticks",
-         Format("%+.0f KB, %s", growth, growth <= 64 && growth >= -64 ? "met" : "MISSED"),
+         Format("%+.0f KB, %s", growth, Verdict(growth <= 64 && growth >= -64)),
          "equal, +-64 KB"});
 
     const auto count = [](const std::optional<unsigned long>& a,
@@ -284,7 +284,7 @@ void MeasureGrowth(const Options& options) {
     PrintRow({"no growth: objects",
               "handle, GDI and USER counts (GetProcessHandleCount, GetGuiResources) and the "
               "host process's open file descriptors, same two moments",
-              counts, "", equal ? "equal, met" : "MISSED", "equal"});
+              counts, "", Format("%s, %s", equal ? "equal" : "not equal", Verdict(equal)), "equal"});
 }
 
 void MeasureReaction(const Options& options) {
@@ -358,7 +358,8 @@ void MeasureReaction(const Options& options) {
               Format("flag created until the feedback is in defer.cfg, at moments spread over "
                      "the prompt's one-second poll; %s",
                      Runs(flag.count).c_str()),
-              Show(flag, "ms"), "", flag.max <= 1100 ? "max within 1.1 s, met" : "MISSED",
+              Show(flag, "ms"), "", Format("max %s 1.1 s, %s", flag.max <= 1100 ? "within" : "over",
+                                              Verdict(flag.max <= 1100)),
               "<= 1.1 s"});
 }
 

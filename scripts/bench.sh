@@ -43,7 +43,9 @@ trap wine_env_stop EXIT
 wine_env_start_xvfb && wine_env_prefix "$build_root/wine-prefix" desktop ||
   fail "could not prepare Wine and Xvfb"
 wine_version=$("$WINE64" --version 2>/dev/null)
-windows_rows=$(timeout 2400 "$WINE64" "$build_root/win64/bench/perf_driver.exe" "${mode[@]}" \
+driver_options=("${mode[@]}")
+wine_env_runs_32bit || driver_options+=(--no-32bit)
+windows_rows=$(timeout 2400 "$WINE64" "$build_root/win64/bench/perf_driver.exe" "${driver_options[@]}" \
   --clock-ticks "$(getconf CLK_TCK)" | tr -d '\r')
 driver_status=$?
 wine_env_stop

@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
-# Installs what building and testing need on a Debian machine, skipping what is there.
-# Safe to run again; needs root or sudo only when something is missing.
+# Installs what building and testing need on a Debian machine, skipping what is there, and
+# says nothing when nothing is missing. Safe to run again; needs root or sudo only when
+# something is missing. A first run installs about 330 packages (3.4 GB) in a few minutes.
 set -euo pipefail
 
-packages=(
-  cmake ninja-build g++ clang-14 libclang-rt-14-dev googletest
-  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
-  wine wine64 wine32:i386 xvfb x11-utils imagemagick locales file
-  fonts-liberation fonts-wqy-microhei
-  python3 python3-pefile osslsigncode openssl unzip
-  clang-tidy-14 cppcheck
+# One line of progress per group.
+groups=(
+  "build tools:cmake ninja-build g++ clang-14 libclang-rt-14-dev googletest file"
+  "MinGW-w64 cross compilers:g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix"
+  "Wine (64- and 32-bit) and Xvfb:wine wine64 wine32:i386 xvfb x11-utils"
+  "fonts, locales and pictures:fonts-liberation fonts-wqy-microhei locales imagemagick"
+  "release tools:python3 python3-pefile osslsigncode openssl unzip"
+  "static analysis:clang-tidy-14 cppcheck"
 )
 # Locales the tests run the prompt under (Wine takes the UI language from LANG).
 locales=(en_US.UTF-8 de_DE.UTF-8 sv_SE.UTF-8 is_IS.UTF-8)
@@ -22,27 +24,55 @@ installed() {
   dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
 }
 
-missing=()
-for p in "${packages[@]}"; do installed "$p" || missing+=("$p"); done
+# Whether root's rights are at hand; says what to do when they are not.
+can_act_as_root() {
+  [ "$(id -u)" -eq 0 ] && return 0
+  command -v sudo >/dev/null 2>&1 && return 0
+  echo "setup: missing: $*" >&2
+  echo "setup: installing needs root, and sudo is not installed. Run this script as root" \
+    "(su -c '$0') or install sudo, then run the command again." >&2
+  return 1
+}
 
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "setup: installing ${missing[*]}"
+apt() {
+  as_root env DEBIAN_FRONTEND=noninteractive "$@"
+}
+
+missing_groups=() missing_all=()
+for g in "${groups[@]}"; do
+  names=""
+  for p in ${g#*:}; do installed "$p" || names+=" $p"; done
+  if [ -n "$names" ]; then missing_groups+=("${g%%:*}:$names"); missing_all+=($names); fi
+done
+
+if [ ${#missing_all[@]} -gt 0 ]; then
+  can_act_as_root "${missing_all[*]}" || exit 1
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
     as_root dpkg --add-architecture i386
   fi
-  as_root env DEBIAN_FRONTEND=noninteractive timeout 900 apt-get update -qq
-  as_root env DEBIAN_FRONTEND=noninteractive timeout 1800 \
-    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  echo "setup: updating the package lists"
+  apt timeout 900 apt-get update -qq
+  n=0
+  for g in "${missing_groups[@]}"; do
+    n=$((n + 1))
+    echo "setup: [$n/${#missing_groups[@]}] installing ${g%%:*}:${g#*:}"
+    # shellcheck disable=SC2086 # one word per package
+    apt timeout 1800 apt-get install -y -qq --no-install-recommends ${g#*:} >/dev/null
+  done
+  echo "setup: packages installed"
 fi
 
-need_gen=0
+need_gen=()
 for l in "${locales[@]}"; do
   norm=$(echo "$l" | sed 's/UTF-8/utf8/')
-  locale -a 2>/dev/null | grep -qx "$norm" && continue
-  need_gen=1
-  as_root sed -i "s/^# *\($l UTF-8\)/\1/" /etc/locale.gen
-  grep -q "^$l UTF-8" /etc/locale.gen || echo "$l UTF-8" | as_root tee -a /etc/locale.gen >/dev/null
+  locale -a 2>/dev/null | grep -qx "$norm" || need_gen+=("$l")
 done
-if [ $need_gen -eq 1 ]; then
+if [ ${#need_gen[@]} -gt 0 ]; then
+  can_act_as_root "locales ${need_gen[*]}" || exit 1
+  echo "setup: generating the locales ${need_gen[*]}"
+  for l in "${need_gen[@]}"; do
+    as_root sed -i "s/^# *\($l UTF-8\)/\1/" /etc/locale.gen
+    grep -q "^$l UTF-8" /etc/locale.gen || echo "$l UTF-8" | as_root tee -a /etc/locale.gen >/dev/null
+  done
   as_root timeout 300 locale-gen >/dev/null
 fi

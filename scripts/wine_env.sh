@@ -3,6 +3,13 @@
 
 WINE_ENV_XVFB_PID=""
 
+# Wine takes the user's language, and how it maps file names, from the locale: without one it
+# maps them as ASCII. Every run gets the same one whatever the caller's; a test that needs
+# another language sets its own LANG.
+export LANG=en_US.UTF-8 LANGUAGE=
+for wine_env_var in $(compgen -e | grep '^LC_'); do unset "$wine_env_var"; done
+unset wine_env_var
+
 # Wine's 64-bit loader, named directly: the `wine` script prefers the 32-bit loader, which
 # a kernel without 32-bit support (ia32_emulation off) cannot run at all.
 if [ -x /usr/lib/wine/wine64 ]; then WINE64=/usr/lib/wine/wine64; else WINE64=wine64; fi
