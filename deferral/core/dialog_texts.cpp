@@ -1,5 +1,6 @@
 #include "dialog_texts.h"
 
+#include "countdown.h"
 #include "number.h"
 #include "prompt_state.h"
 #include "task_settings.h"
@@ -120,6 +121,11 @@ DialogTextPlan PlanDialogTexts(Platform& platform, const TaskPaths& paths, WideV
     plan.sliderMaximum = parsedMaximum < 1 ? 1 : parsedMaximum;
     plan.sliderPosition = ParseDecimal(start);
     return plan;
+}
+
+WideString PostponeButtonText(const TextLookup& lookup, std::int32_t remain) {
+    return PostponeButtonText(lookup("IDPOSTPONE", "Postpone"), lookup("IDPOSTPONE_REMAIN", "Remain:"),
+                              remain);
 }
 
 }  // namespace vantrel

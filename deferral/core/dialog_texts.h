@@ -62,6 +62,10 @@ inline constexpr const char* kDialogKeys[] = {"CAPTION_REBOOT",
 // A catalogue text of the dialog's section, or `fallback` (UTF-8) when it has none.
 using TextLookup = std::function<WideString(const char* key, const char* fallback)>;
 
+// The postpone button for `remain` postpones left, its two words looked up like every other
+// text of the dialog.
+WideString PostponeButtonText(const TextLookup& lookup, std::int32_t remain);
+
 // Texts are cut to the dialog's buffers: 10239 units for the shared one, 99 for the label.
 inline constexpr std::size_t kSharedTextSize = 10240;
 inline constexpr std::size_t kMessageFileBytes = 10240;

@@ -144,10 +144,7 @@ void CVantrelDlg::InitDialogTexts() {
                                                               std::end(vantrel::kDialogKeys)});
     m_catalogue.Load();  // without it every text is its default
     const vantrel::DialogTextPlan plan =
-        vantrel::PlanDialogTexts(m_platform, m_paths, m_state.m_szAction.view(),
-                                 [this](const char* key, const char* fallback) {
-                                     return GetText(vantrel::kDialogSection, key, fallback);
-                                 });
+        vantrel::PlanDialogTexts(m_platform, m_paths, m_state.m_szAction.view(), DialogLookup());
     for (const vantrel::DialogText& text : plan.texts) {
         const std::wstring shown = vantrel::ToWin(text.text);
         if (text.target == vantrel::TextTarget::kCaption) {
@@ -186,9 +183,7 @@ void CVantrelDlg::Apply(const vantrel::Effects& effects) {
         const auto value = static_cast<std::int32_t>(effect.value);
         switch (effect.kind) {
             case Kind::kSetPostponeText: {
-                const WideString text = vantrel::PostponeButtonText(
-                    GetText(vantrel::kDialogSection, "IDPOSTPONE", "Postpone"),
-                    GetText(vantrel::kDialogSection, "IDPOSTPONE_REMAIN", "Remain:"), value);
+                const WideString text = vantrel::PostponeButtonText(DialogLookup(), value);
                 SetDlgItemTextW(IDC_POSTPONE, vantrel::ToWin(text).c_str());
                 break;
             }
@@ -320,4 +315,10 @@ void CVantrelDlg::OnSliderNotify(NMHDR*, LRESULT* result) {
 
 WideString CVantrelDlg::GetText(const char* section, const char* key, const char* fallback) {
     return vantrel::Utf8ToWide(m_platform, m_catalogue.Lookup(section, key, fallback));
+}
+
+vantrel::TextLookup CVantrelDlg::DialogLookup() {
+    return [this](const char* key, const char* fallback) {
+        return GetText(vantrel::kDialogSection, key, fallback);
+    };
 }

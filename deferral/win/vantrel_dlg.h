@@ -7,6 +7,7 @@
 #include "framework/dialog.h"
 #include "countdown.h"
 #include "diagnostic_log.h"
+#include "dialog_texts.h"
 #include "framework/message_map.h"
 #include "mac_progress_ctrl.h"
 #include "prompt_state.h"
@@ -33,6 +34,8 @@ private:
     void Apply(const vantrel::Effects& effects);
     void SetBarColor(std::uint32_t colour);
     vantrel::WideString GetText(const char* section, const char* key, const char* fallback);
+    // GetText over the dialog's section: every text the dialog shows is looked up through it.
+    vantrel::TextLookup DialogLookup();
 
     bool OnPaint(WPARAM, LPARAM, LRESULT& result);
     bool OnQueryDragIcon(WPARAM, LPARAM, LRESULT& result);

@@ -149,6 +149,10 @@ private:
     HGDIOBJ m_old;
 };
 
+// Stands for an empty list, so that a build without language files fails instead of
+// running no test at all.
+constexpr char kNoLocale[] = "no_language_files";
+
 // The locales whose files the build copied next to this program.
 std::vector<std::string> ShippedLocales() {
     std::vector<std::string> locales;
@@ -158,6 +162,7 @@ std::vector<std::string> ShippedLocales() {
         for (wchar_t c : name) ascii.push_back(static_cast<char>(c));  // locale names are ASCII
         locales.push_back(ascii);
     }
+    if (locales.empty()) locales.emplace_back(kNoLocale);
     return locales;
 }
 
@@ -168,6 +173,7 @@ class TextFit : public ::testing::TestWithParam<Case> {};
 TEST_P(TextFit, EveryTextFitsItsControl) {
     const auto& [locale, action] = GetParam();
     const bool reboot = action == "Reboot";
+    ASSERT_NE(locale, kNoLocale) << "no .prop file lies in i18n\\ beside this program";
 
     // The running UI language maps to the locale under test, so one LANG serves them all.
     testsupport::InstalledLanguageFiles files;

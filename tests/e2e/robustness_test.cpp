@@ -11,6 +11,7 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "language_files.h"
 #include "prompt_run.h"
@@ -135,7 +136,7 @@ const Case kCases[] = {
      }(), End::kEscape, {}},
     {"a message file with a zero byte first", MessageFile([] { return std::string("\0text", 5); }), 60,
      L"Postpone (Remain: 3)", 1000, L"", End::kEscape, {}},
-    {"a message file with bytes no code page has", MessageFile([] { return std::string("A\x81\x8D\x8F\x90\x9D" "B"); }), 60,
+    {"a message file with bytes no code page has (no crash; its text unchecked)", MessageFile([] { return std::string("A\x81\x8D\x8F\x90\x9D" "B"); }), 60,
      L"Postpone (Remain: 3)", 0, L"", End::kEscape, {}},
     {"an i18n.ini of 100,000 lines",
      [](PromptRun&, testsupport::InstalledLanguageFiles& files) {
@@ -192,6 +193,14 @@ TEST_P(Robustness, NoCrashTheRulesDefaultsAndNoLockLeft) {
     c.prepare(run, files);
     ASSERT_FALSE(HasFatalFailure());
     const std::optional<std::string> before = run.ReadProgramFile(L"defer.cfg");
+    // A directory in a task file's place is never the prompt's to remove.
+    std::vector<std::wstring> directories;
+    for (const wchar_t* name : {L"defer.cfg", L"cancel.flag"}) {
+        const DWORD attributes = ::GetFileAttributesW(run.ProgramFile(name).c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            directories.push_back(run.ProgramFile(name));
+        }
+    }
     ASSERT_TRUE(run.Start());
     ASSERT_NE(run.WaitForVisible(), nullptr);
     EXPECT_EQ(::SendMessageW(run.Item(1002), PBM_GETRANGE, FALSE, 0), c.countdown);
@@ -213,6 +222,11 @@ TEST_P(Robustness, NoCrashTheRulesDefaultsAndNoLockLeft) {
     EXPECT_EQ(code, 0u);  // an exception would end it with its status
     EXPECT_EQ(run.ReadProgramFile(L"defer.cfg"), c.cfgAfter ? c.cfgAfter : before);
     EXPECT_FALSE(testsupport::Exists(run.ProgramFile(L"defer.lock")));
+    for (const std::wstring& directory : directories) {
+        const DWORD attributes = ::GetFileAttributesW(directory.c_str());
+        EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+            << "gone: " << directory;
+    }
     EXPECT_EQ(run.ShutdownLog(), c.end == End::kEscape ? "" : PromptRun::Restarted());
 }
 

@@ -19,18 +19,17 @@ protected:
         const WideString module = u"C:\\Agent\\plimsay.exe";
         BuildTaskPaths(module.c_str(), static_cast<std::uint32_t>(module.size()), m_paths);
     }
-    DialogTextPlan Plan(WideView action) {
-        return PlanDialogTexts(
-            m_platform, m_paths, action, [&](const char* key, const char* fallback) {
-                // A catalogue keeps only the listed keys.
-                EXPECT_NE(
-                    std::find(std::begin(kDialogKeys), std::end(kDialogKeys), std::string(key)),
-                    std::end(kDialogKeys))
-                    << key;
-                auto found = m_catalogue.find(key);
-                return found != m_catalogue.end() ? found->second : Widen(fallback);
-            });
+    // The catalogue, checking that each key the dialog asks for is one a catalogue keeps.
+    TextLookup Lookup() {
+        return [this](const char* key, const char* fallback) {
+            EXPECT_NE(std::find(std::begin(kDialogKeys), std::end(kDialogKeys), std::string(key)),
+                      std::end(kDialogKeys))
+                << key;
+            auto found = m_catalogue.find(key);
+            return found != m_catalogue.end() ? found->second : Widen(fallback);
+        };
     }
+    DialogTextPlan Plan(WideView action) { return PlanDialogTexts(m_platform, m_paths, action, Lookup()); }
     void Custom(const WideString& key, const WideString& value) {
         m_platform.SetProfile(m_paths.m_szCustomCfgPath.c_str(), u"Settings", key, value);
     }
@@ -107,6 +106,12 @@ TEST_F(DialogTextsTest, TranslationsAreShownAsTheyAre) {
     // The label never ends on half a character.
     m_catalogue["IDC_STATIC_SYSTEM_REBOOT"] = WideString(98, u'x') + u"\U0001F600";
     EXPECT_EQ(Plan(u"Reboot").countdownLabel, WideString(98, u'x'));
+
+    // The postpone button's words come through the same lookup.
+    EXPECT_EQ(PostponeButtonText(Lookup(), 3), u"Postpone (Remain: 3)");
+    m_catalogue["IDPOSTPONE"] = u"Verschieben";
+    m_catalogue["IDPOSTPONE_REMAIN"] = u"Verbleibend:";
+    EXPECT_EQ(PostponeButtonText(Lookup(), 2), u"Verschieben (Verbleibend: 2)");
 }
 
 TEST_F(DialogTextsTest, TheCustomisedFileGivesTitleAndMessageForBothActions) {

@@ -68,6 +68,47 @@ TEST_F(BarControlTest, PaintsWhatTheRasteriserDraws) {
     }
 }
 
+// Worked out by hand from the bar's rules, not with the code that draws it: shades one step of
+// 51 per channel, the filled width truncated (451 of 900 over 385 pixels is 192.9: 192), and
+// the bevel's rows and columns at that end.
+TEST_F(BarControlTest, PaintsTheShadesAndWidthWorkedOutByHand) {
+    const COLORREF face = ::GetSysColor(COLOR_BTNFACE);
+    struct Case {
+        std::uint32_t colour;
+        int x, y;  // in the 385 x 21 client area
+        COLORREF expected;
+    };
+    const Case cases[] = {
+        // Red, 255: down column 100, then along row 10 to the filled end at x = 192.
+        {255, 100, 0, RGB(204, 0, 0)},      {255, 100, 1, RGB(255, 0, 0)},
+        {255, 100, 2, RGB(255, 51, 51)},    {255, 100, 3, RGB(255, 102, 102)},
+        {255, 100, 4, RGB(255, 153, 153)},  {255, 100, 15, RGB(255, 153, 153)},
+        {255, 100, 16, RGB(255, 102, 102)}, {255, 100, 17, RGB(255, 51, 51)},
+        {255, 100, 18, RGB(255, 0, 0)},     {255, 100, 19, RGB(204, 0, 0)},
+        {255, 100, 20, RGB(153, 0, 0)},     {255, 0, 10, RGB(255, 0, 0)},
+        {255, 1, 10, RGB(255, 153, 153)},   {255, 189, 10, RGB(255, 102, 102)},
+        {255, 190, 10, RGB(204, 0, 0)},     {255, 191, 10, RGB(153, 0, 0)},
+        {255, 194, 10, face},
+        // Blue, 0xFF8000: a channel that would pass 255 or 0 stays.
+        {0xFF8000, 100, 10, RGB(153, 230, 255)}, {0xFF8000, 100, 2, RGB(51, 179, 255)},
+        {0xFF8000, 100, 19, RGB(0, 77, 204)},    {0xFF8000, 100, 20, RGB(0, 26, 153)},
+    };
+    std::uint32_t shown = 0;
+    testsupport::PixelGrid grid(0, 0, 0);
+    for (const Case& c : cases) {
+        if (c.colour != shown) {
+            Show(c.colour, 0, 900, 451);
+            ASSERT_EQ(testsupport::WaitForBar(m_bar.m_hWnd, c.colour), "");  // on the screen
+            grid = testsupport::CaptureClient(m_bar.m_hWnd);
+            ASSERT_EQ(grid.width(), 385);
+            ASSERT_EQ(grid.height(), 21);
+            shown = c.colour;
+        }
+        EXPECT_EQ(grid.at(c.x, c.y), c.expected)
+            << std::hex << "bar " << c.colour << std::dec << " at " << c.x << "," << c.y;
+    }
+}
+
 TEST_F(BarControlTest, ExtremeSizesAndRangesStillMatch) {
     struct Case {
         int width, height, lower, upper, position;
