@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ clang-14 libclang-rt-14-dev googletest
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   wine wine64 wine32:i386 xvfb x11-utils imagemagick locales file
-  fonts-liberation fonts-wqy-microhei
+  fonts-liberation fonts-wqy-microhei fonts-noto-core fonts-thai-tlwg
   python3 python3-pefile osslsigncode openssl unzip
   clang-tidy-14 cppcheck
 )
