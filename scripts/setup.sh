@@ -9,7 +9,7 @@ groups=(
   "build tools:cmake ninja-build g++ clang-14 libclang-rt-14-dev googletest file"
   "MinGW-w64 cross compilers:g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix"
   "Wine (64- and 32-bit) and Xvfb:wine wine64 wine32:i386 xvfb x11-utils"
-  "fonts, locales and pictures:fonts-liberation fonts-wqy-microhei locales imagemagick"
+  "fonts, locales and pictures:fonts-liberation fonts-wqy-microhei fonts-noto-core fonts-thai-tlwg locales imagemagick"
   "release tools:python3 python3-pefile osslsigncode openssl unzip"
   "static analysis:clang-tidy-14 cppcheck"
 )

@@ -67,18 +67,20 @@ wine_env_prefix() {
 
 # Dialog fonts that measure like Windows': Debian's Wine has no "MS Sans Serif" and falls
 # back to the much wider DejaVu Sans, so map the template's font (and the shell dialog
-# fonts) to Liberation Sans, which has Arial's widths. Liberation has no CJK glyphs: link
-# it, and its bold face used by captions, to WenQuanYi Micro Hei, and name that font as
-# Uniscribe's fallback for the edit control. Wine rewrites "MS Shell Dlg" when a program of
+# fonts) to Liberation Sans, which has Arial's widths. Liberation has Greek and Cyrillic but
+# no CJK, Arabic, Hebrew or Thai glyphs: link it, and its bold face used by captions, to
+# WenQuanYi Micro Hei, Noto Sans Arabic, Noto Sans Hebrew and Loma, and name those fonts as
+# Uniscribe's fallbacks for the edit control. Wine rewrites "MS Shell Dlg" when a program of
 # another code page starts, so this runs under the one LANG the tests measure with.
 wine_env_fonts() {
   local reg="$WINEPREFIX/fonts.reg" rc
-  # REG_MULTI_SZ as REGEDIT4 hex(7): the bytes of the one string and two terminators.
+  # REG_MULTI_SZ as REGEDIT4 hex(7): the bytes of each string, its terminator and one more.
   local link
-  link=$(printf 'wqy-microhei.ttc,WenQuanYi Micro Hei\0\0' | od -An -v -tx1 | tr -s ' \n' ',' |
-    sed 's/^,//; s/,$//')
-  # The Uniscribe value names are the script tags "hani", "kana" and "hang" as
-  # little-endian hex.
+  link=$(printf '%s\0' 'wqy-microhei.ttc,WenQuanYi Micro Hei' \
+    'NotoSansArabic-Regular.ttf,Noto Sans Arabic' 'NotoSansHebrew-Regular.ttf,Noto Sans Hebrew' \
+    'Loma.ttf,Loma' | od -An -v -tx1 | tr -s ' \n' ',' | sed 's/^,//; s/,$/,00/')
+  # The Uniscribe value names are the script tags "hani", "kana", "hang", "arab", "hebr"
+  # and "thai" as little-endian hex.
   cat >"$reg" <<EOF
 REGEDIT4
 
@@ -95,6 +97,9 @@ REGEDIT4
 "696e6168"="WenQuanYi Micro Hei"
 "616e616b"="WenQuanYi Micro Hei"
 "676e6168"="WenQuanYi Micro Hei"
+"62617261"="Noto Sans Arabic"
+"72626568"="Noto Sans Hebrew"
+"69616874"="Loma"
 EOF
   LANG=en_US.UTF-8 LC_ALL='' timeout 60 "$WINE64" regedit /S "Z:${reg//\//\\}" >/dev/null 2>&1
   rc=$?

@@ -52,6 +52,20 @@ constexpr Control kControls[] = {
 // Windows has a 3-pixel content margin inside its edge, which this covers too.
 constexpr int kButtonMarginPerSideAt96Dpi = 5;
 
+struct ScriptProbe {
+    const char* script;
+    const wchar_t* narrow;
+    const wchar_t* wide;
+};
+
+constexpr ScriptProbe kScriptProbes[] = {
+    {"Cyrillic", L"\u0433", L"\u0436"},  // г ж
+    {"Greek", L"\u03B9", L"\u03C9"},     // ι ω
+    {"Hebrew", L"\u05D5", L"\u05E9"},    // ו ש
+    {"Arabic", L"\u0627", L"\u0634"},    // ا ش
+    {"Thai", L"\u0E23", L"\u0E12"},      // ร ฒ
+};
+
 using UniqueFont = std::unique_ptr<std::remove_pointer_t<HFONT>, decltype(&::DeleteObject)>;
 
 bool UnderWine() {
@@ -211,6 +225,11 @@ TEST_P(TextFit, EveryTextFitsItsControl) {
         ASSERT_EQ(controlFont.Family(), L"Liberation Sans") << "wine_env_fonts has not run";
         ASSERT_EQ(captionFont.Family(), L"Liberation Sans") << "wine_env_fonts has not run";
         ASSERT_GE(controlFont.Width(L"\u518D"), controlFont.Em()) << "no CJK font linked";
+        // A missing glyph is drawn as a box of one width: a narrow and a wide letter of each
+        // script must measure differently.
+        for (const auto& [script, narrow, wide] : kScriptProbes) {
+            ASSERT_LT(controlFont.Width(narrow), controlFont.Width(wide)) << "no " << script << " glyphs";
+        }
     }
 
     const int buttonMargin = 2 * ::MulDiv(kButtonMarginPerSideAt96Dpi, controlFont.Dpi(), 96);
