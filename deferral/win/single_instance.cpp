@@ -60,9 +60,10 @@ bool TrustedOwner(HANDLE object, PSID self) {
                           nullptr, nullptr, &descriptor) != ERROR_SUCCESS) {
         return false;
     }
-    const bool trusted = owner != nullptr && (::IsWellKnownSid(owner, WinLocalSystemSid) ||
-                                              ::IsWellKnownSid(owner, WinBuiltinAdministratorsSid) ||
-                                              ::EqualSid(owner, self));
+    const bool trusted =
+        owner != nullptr &&
+        (::IsWellKnownSid(owner, WinLocalSystemSid) ||
+         ::IsWellKnownSid(owner, WinBuiltinAdministratorsSid) || ::EqualSid(owner, self));
     ::LocalFree(descriptor);
     return trusted;
 }
@@ -86,7 +87,8 @@ struct DialogSearch {
 };
 
 BOOL CALLBACK FindDialog(HWND window, LPARAM param) {
-    auto* search = reinterpret_cast<DialogSearch*>(param);  // NOLINT(performance-no-int-to-ptr): EnumWindows' contract
+    auto* search = reinterpret_cast<DialogSearch*>(
+        param);  // NOLINT(performance-no-int-to-ptr): EnumWindows' contract
     DWORD processId = 0;
     ::GetWindowThreadProcessId(window, &processId);
     wchar_t className[8] = {};
@@ -129,8 +131,8 @@ SingleInstance::SingleInstance() {
     const std::wstring name = vantrel::ToWin(vantrel::InstanceName(folder));
     // A page-file section of one process id. Refused (access denied) when somebody else's
     // object of this name keeps us out, or when this account may not make global objects.
-    fw::UniqueHandle object(::CreateFileMappingW(INVALID_HANDLE_VALUE, &attributes,
-                                                 PAGE_READWRITE, 0, sizeof(DWORD), name.c_str()));
+    fw::UniqueHandle object(::CreateFileMappingW(INVALID_HANDLE_VALUE, &attributes, PAGE_READWRITE,
+                                                 0, sizeof(DWORD), name.c_str()));
     const DWORD error = ::GetLastError();
     if (!object) {
         m_reason = "its object could not be made or opened";

@@ -21,7 +21,8 @@ namespace {
 constexpr long long kMaxDelayUs = 20000;
 
 bool EndsWith(const std::string& text, const std::string& end) {
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
 bool EndsInCancelLine(const std::string& bytes) {
@@ -67,8 +68,8 @@ int wmain(int argc, wchar_t** argv) {
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION process{};
-        if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                              nullptr, &startup, &process)) {
+        if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                              &startup, &process)) {
             std::fprintf(stderr, "crash_loop: cannot start crash_writer.exe\n");
             return 1;
         }
@@ -89,9 +90,10 @@ int wmain(int argc, wchar_t** argv) {
         if (EndsInCancelLine(bytes)) ++lastLine;
         if (agent::ParseReport(bytes).written) ++agentAccepted;
     }
-    std::printf("runs %ld (writer started %ld), torn %ld, accepted by the last-line rule %ld, "
-                "accepted by the reference agent %ld\n",
-                runs, started, torn, lastLine, agentAccepted);
+    std::printf(
+        "runs %ld (writer started %ld), torn %ld, accepted by the last-line rule %ld, "
+        "accepted by the reference agent %ld\n",
+        runs, started, torn, lastLine, agentAccepted);
     for (const auto& [size, count] : tornSizes) {
         std::printf("  torn, %zu bytes: %ld\n", size, count);
     }
