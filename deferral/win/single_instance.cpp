@@ -50,9 +50,9 @@ PSID ProcessUser(TokenUserBuffer& buffer) {
     return user.User.Sid;
 }
 
-// Anybody may make an object in the global namespace, but a standard user can't make one
-// owned by the system, the administrators or this prompt's own account: only such an object
-// stands for a running prompt, so that nobody can silence the prompt by making it first.
+// Another account's program may have made an object of this name first. Nobody else can make
+// one owned by the system, the administrators or this prompt's own account: only such an
+// object stands for a running prompt, so that nobody can silence the prompt by making it.
 bool TrustedOwner(HANDLE object, PSID self) {
     PSID owner = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
@@ -87,8 +87,7 @@ struct DialogSearch {
 };
 
 BOOL CALLBACK FindDialog(HWND window, LPARAM param) {
-    auto* search = reinterpret_cast<DialogSearch*>(
-        param);  // NOLINT(performance-no-int-to-ptr): EnumWindows' contract
+    auto* search = reinterpret_cast<DialogSearch*>(param);
     DWORD processId = 0;
     ::GetWindowThreadProcessId(window, &processId);
     wchar_t className[8] = {};
