@@ -115,6 +115,7 @@ SingleInstance::SingleInstance() {
     // owner may be a group, and Wine gives none), and nobody else can write a process id in.
     struct {
         ACL header;
+        // cppcheck-suppress unusedStructMember ; where the ACL's one entry goes
         unsigned char room[sizeof(ACCESS_ALLOWED_ACE) + SECURITY_MAX_SID_SIZE];
     } acl{};
     SECURITY_DESCRIPTOR descriptor{};
