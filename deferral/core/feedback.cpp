@@ -60,9 +60,9 @@ FeedbackWrite WriteFeedbackFile(Platform& platform, const TaskPaths& paths,
         ++write.retries;
         write.last = platform.RewriteFile(paths.m_szCfgPath.c_str(), bytes);
     }
+    // Only the held lock's own handle removes it: by name, this could be another prompt's
+    // lock, taken while that one still writes.
     lock.reset();
-    // Also a lock left behind that could not be taken over.
-    platform.RemoveFile(paths.m_szLockPath.c_str());
     return write;
 }
 

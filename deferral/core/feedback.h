@@ -26,8 +26,8 @@ struct FeedbackWrite {
     bool locked = false;  // defer.lock was held across the attempts
 };
 
-// Rewrites defer.cfg with `bytes` while defer.lock exists; the lock is removed afterwards
-// whether or not the rewrite succeeded.
+// Rewrites defer.cfg with `bytes` while defer.lock exists; the lock this call made goes
+// afterwards whether or not the rewrite succeeded. A lock it could not make is left alone.
 FeedbackWrite WriteFeedbackFile(Platform& platform, const TaskPaths& paths,
                                 std::string_view bytes);
 

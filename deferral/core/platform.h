@@ -14,6 +14,13 @@
 
 namespace vantrel {
 
+// How a system program ran: whether it started, and whether and how it ended in time.
+struct ProgramRun {
+    std::uint32_t startError = 0;  // 0 when it started, else the system's error code
+    bool ended = false;            // it ended within the wait
+    std::uint32_t exitCode = 0;    // its exit code, once it ended
+};
+
 enum class WriteOutcome {
     kWritten,
     kBusy,    // another process holds the file (a sharing or lock violation): try again later
@@ -49,9 +56,10 @@ public:
     };
     virtual std::unique_ptr<HeldFile> HoldMarkerFile(const char16_t* path) = 0;
 
-    // Replaces the contents of the file at `path` with `bytes` in one write, keeping the
-    // file itself (no rename, so its identity stays), and flushes it to the disk; creates
-    // it when missing.
+    // Replaces the contents of the file at `path` with `bytes` (its new length first, then
+    // the bytes in one write: see rewrite.h), keeping the file itself (no rename, so its
+    // identity, attributes and permissions stay), and flushes it to the disk; creates it
+    // when missing.
     virtual WriteResult RewriteFile(const char16_t* path, std::string_view bytes) = 0;
 
     // Removes a file; failure is not reported.
@@ -76,8 +84,7 @@ public:
 
     // Starts `program` from the system directory, never from anywhere else, with
     // `commandLine`, no window and no handles passed on; waits a while for it to return.
-    // 0 when it started, else the system's error code.
-    virtual std::uint32_t RunSystemProgram(WideView program, WideView commandLine) = 0;
+    virtual ProgramRun RunSystemProgram(WideView program, WideView commandLine) = 0;
 
     // Blocks the calling thread.
     virtual void Sleep(std::uint32_t milliseconds) = 0;

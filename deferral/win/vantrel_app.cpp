@@ -3,6 +3,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "diagnostic_log.h"
+#include "number.h"
+#include "single_instance.h"
 #include "vantrel_dlg.h"
 
 CVantrelApp theApp;
@@ -12,6 +15,22 @@ CVantrelApp::CVantrelApp() { m_dwRestartManagerSupportFlags = fw::kRestartManage
 BOOL CVantrelApp::InitInstance() {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&controls);
+
+    // Two prompts for one folder would count down two restarts and overwrite each other's
+    // reports: a second one shows the first and ends, exit code 0, touching nothing.
+    const SingleInstance instance;
+    if (instance.state() == SingleInstance::State::kOther) {
+        const DiagnosticLog log(L"PLIMSAY_LOG", "plimsay");
+        log.Write("another prompt for this folder runs (process " +
+                  vantrel::FormatDecimal(instance.otherProcess()) +
+                  "): brought it to the front and ended, no report, no restart");
+        instance.ActivateOther();
+        return FALSE;
+    }
+    if (instance.state() == SingleInstance::State::kUnguarded) {
+        DiagnosticLog(L"PLIMSAY_LOG", "plimsay")
+            .Write(std::string("no guard against a second prompt: ") + instance.unguardedReason());
+    }
 
     fw::WinApp::InitInstance();
 

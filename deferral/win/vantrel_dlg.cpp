@@ -231,11 +231,18 @@ void CVantrelDlg::Apply(const vantrel::Effects& effects) {
                 WriteFeedback(effect.value != 0);
                 break;
             case Kind::kRunRestart: {
-                const std::uint32_t error = m_platform.RunSystemProgram(
+                // Only logged: whether the restart happens is the system's to say.
+                const vantrel::ProgramRun run = m_platform.RunSystemProgram(
                     vantrel::kRestartProgram, vantrel::kRestartCommandLine);
-                m_log.Write(error == 0 ? std::string("restart command started")
-                                       : "restart command did not start, error " +
-                                             vantrel::FormatDecimal(error));
+                if (run.startError != 0) {
+                    m_log.Write("restart command did not start, error " +
+                                vantrel::FormatDecimal(run.startError));
+                } else if (run.ended) {
+                    m_log.Write("restart command started; it ended with exit code " +
+                                vantrel::FormatDecimal(run.exitCode));
+                } else {
+                    m_log.Write("restart command started; it did not end within 30 s");
+                }
                 break;
             }
             case Kind::kEndDialog:

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "framework/unique_handle.h"
+#include "rewrite.h"
 #include "wide_cast.h"
 
 namespace vantrel {
@@ -45,10 +46,42 @@ private:
     fw::UniqueFile m_file;
 };
 
+// Held by another process: a scanner's or indexer's mapped view refuses a new length the
+// way an open without write sharing refuses the open. Both end soon.
 WriteResult Failure(DWORD error) {
-    const bool busy = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+    const bool busy = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+                      error == ERROR_USER_MAPPED_FILE;
     return {busy ? WriteOutcome::kBusy : WriteOutcome::kFailed, error};
 }
+
+// The rewrite's steps on the one handle held under the lock.
+class HandleRewrite : public RewriteTarget {
+public:
+    explicit HandleRewrite(HANDLE file) : m_file(file) {}
+
+    std::uint32_t SetLength(std::uint64_t bytes) override {
+        LARGE_INTEGER at{};
+        at.QuadPart = static_cast<LONGLONG>(bytes);
+        if (!::SetFilePointerEx(m_file, at, nullptr, FILE_BEGIN) || !::SetEndOfFile(m_file)) {
+            return ::GetLastError();
+        }
+        return 0;
+    }
+    std::uint32_t WriteFromStart(std::string_view bytes) override {
+        const LARGE_INTEGER start{};
+        if (!::SetFilePointerEx(m_file, start, nullptr, FILE_BEGIN)) return ::GetLastError();
+        DWORD written = 0;
+        const auto size = static_cast<DWORD>(bytes.size());
+        // A part locked by another process fails the write with nothing written there.
+        if (!::WriteFile(m_file, bytes.data(), size, &written, nullptr)) return ::GetLastError();
+        return written == size ? 0 : ERROR_WRITE_FAULT;
+    }
+    // On the disk before the lock goes: a forced restart follows.
+    std::uint32_t Flush() override { return ::FlushFileBuffers(m_file) ? 0 : ::GetLastError(); }
+
+private:
+    HANDLE m_file;
+};
 
 // Opens for writing without emptying and without caring for hidden or system attributes,
 // which would make CREATE_ALWAYS fail on a file the agent marked so. A read-only file is
@@ -96,17 +129,9 @@ WriteResult WinPlatform::RewriteFile(const char16_t* path, std::string_view byte
     if (bytes.size() > MAXDWORD) return Failure(ERROR_INVALID_PARAMETER);
     fw::UniqueFile file = OpenForRewrite(path);
     if (!file) return Failure(::GetLastError());
-    DWORD written = 0;
-    const DWORD size = static_cast<DWORD>(bytes.size());
-    // A part locked by another process fails the write with nothing written there.
-    if (!::WriteFile(file.get(), bytes.data(), size, &written, nullptr)) {
-        return Failure(::GetLastError());
-    }
-    if (written != size) return Failure(ERROR_WRITE_FAULT);
-    // Cut what the previous, longer contents left behind, and have it on the disk before
-    // the lock goes: a forced restart follows.
-    if (!::SetEndOfFile(file.get())) return Failure(::GetLastError());
-    ::FlushFileBuffers(file.get());  // the data is written either way
+    HandleRewrite target(file.get());
+    const std::uint32_t error = RewriteInPlace(target, bytes);
+    if (error != 0) return Failure(error);
     return {WriteOutcome::kWritten, 0};
 }
 
@@ -140,12 +165,12 @@ WideString WinPlatform::MultiByteToWide(unsigned codePage, std::string_view text
 
 std::uint16_t WinPlatform::UserUiLanguage() { return ::GetUserDefaultUILanguage(); }
 
-std::uint32_t WinPlatform::RunSystemProgram(WideView program, WideView commandLine) {
+ProgramRun WinPlatform::RunSystemProgram(WideView program, WideView commandLine) {
     // The system's own program by its full path: the command processor's search would try
     // the current directory first, where anybody may have planted one.
     wchar_t directory[MAX_PATH] = {};
     const UINT length = ::GetSystemDirectoryW(directory, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return ERROR_PATH_NOT_FOUND;
+    if (length == 0 || length >= MAX_PATH) return {ERROR_PATH_NOT_FOUND};
     const std::wstring application = std::wstring(directory, length) + L"\\" + ToWin(program);
     std::wstring command = ToWin(commandLine);  // the call may write into it
     STARTUPINFOW startup{};
@@ -153,13 +178,17 @@ std::uint32_t WinPlatform::RunSystemProgram(WideView program, WideView commandLi
     PROCESS_INFORMATION process{};
     if (!::CreateProcessW(application.c_str(), command.data(), nullptr, nullptr, FALSE,
                           CREATE_NO_WINDOW, nullptr, directory, &startup, &process)) {
-        return ::GetLastError();
+        return {::GetLastError()};
     }
     const fw::UniqueHandle processHandle(process.hProcess);
     const fw::UniqueHandle threadHandle(process.hThread);
     // As the command processor did, wait for it, but never for ever.
-    ::WaitForSingleObject(process.hProcess, kSystemProgramWaitMs);
-    return 0;
+    ProgramRun run;
+    DWORD exitCode = 0;
+    run.ended = ::WaitForSingleObject(process.hProcess, kSystemProgramWaitMs) == WAIT_OBJECT_0 &&
+                ::GetExitCodeProcess(process.hProcess, &exitCode);
+    run.exitCode = exitCode;
+    return run;
 }
 
 void WinPlatform::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }

@@ -18,7 +18,7 @@ public:
                         const ChunkSink& sink) override;
     WideString MultiByteToWide(unsigned codePage, std::string_view text) override;
     std::uint16_t UserUiLanguage() override;
-    std::uint32_t RunSystemProgram(WideView program, WideView commandLine) override;
+    ProgramRun RunSystemProgram(WideView program, WideView commandLine) override;
     void Sleep(std::uint32_t milliseconds) override;
 };
 

@@ -2,20 +2,27 @@
 //
 //   reference_agent <selvaun.exe> <plimsay.exe> [--action WORD] [--delay SECONDS]
 //                   [--postpones COUNT] [--cancel-after SECONDS] [--wait SECONDS]
+//                   [--last-boot SECONDS]
 //
-// Removes a stale cancel.flag and defer.lock, writes defer.cfg, starts the prompt through the
+// With --last-boot (the boot time an earlier run of this task printed) and a boot time that
+// has changed since, the task is done: the computer restarted. Otherwise ends any prompt from
+// that directory it did not start (Windows' restart registration can bring one back), removes
+// a stale cancel.flag and defer.lock, writes defer.cfg, starts the prompt through the
 // launcher from the system directory (as a service would), finds the prompt's process, reads
 // the report after every change of defer.cfg while the prompt runs, and prints the outcome in
 // one line:
-//   restarting                   the countdown ran out or the user chose to restart now
-//   restarting (cancel flag)     the agent's cancel.flag made the prompt restart
+//   restarted since the last run the boot time changed: nothing was started
+//   restart requested            a final report and exit code 0: the countdown ran out or
+//                                the user chose to restart now; done once the boot time
+//                                changes (the next run with --last-boot tells)
+//   restart requested (cancel flag)  the same, after the agent's cancel.flag
 //   postponed 15 minutes, 2 left the prompt still runs, minimised, when the wait ends
 //   counting down                the prompt still runs, nobody answered yet
-//   dismissed                    ended with exit code 0 and no restart (Esc, Alt+F4, the
-//                                session ended, or killed with exit code 0)
-//   ended without a report, exit code N   killed, or crashed
+//   dismissed                    ended with exit code 0 and no final report (Esc, Alt+F4,
+//                                the session ended, or killed with exit code 0)
+//   ended without a restart, exit code N   killed or crashed, before or after its report
 // Exit status 0 with an outcome, 1 when the task could not be done (the line says why),
-// 2 for a wrong command line. Progress goes to standard error.
+// 2 for a wrong command line. Progress, with this boot's time, goes to standard error.
 #include <windows.h>
 
 #include <cerrno>
@@ -36,7 +43,7 @@ constexpr long long kSliderMaximumSeconds = 240 * 60;
 
 constexpr char kUsage[] =
     "usage: reference_agent <selvaun.exe> <plimsay.exe> [--action WORD] [--delay SECONDS]\n"
-    "       [--postpones COUNT] [--cancel-after SECONDS] [--wait SECONDS]\n";
+    "       [--postpones COUNT] [--cancel-after SECONDS] [--wait SECONDS] [--last-boot SECONDS]\n";
 
 struct Options {
     std::wstring launcher;
@@ -46,6 +53,7 @@ struct Options {
     long long postpones = 3;
     long long cancelAfter = -1;  // never
     long long wait = -1;         // as long as the task can last
+    long long lastBoot = -1;     // unknown
 };
 
 bool ParseCount(const wchar_t* text, long long minimum, long long& value) {
@@ -69,6 +77,16 @@ bool ParseWord(const wchar_t* text, std::string& word) {
     return !word.empty();
 }
 
+// Seconds since 1601, as this program printed them.
+bool ParseBoot(const wchar_t* text, long long& value) {
+    wchar_t* end = nullptr;
+    errno = 0;
+    const long long parsed = std::wcstoll(text, &end, 10);
+    if (errno != 0 || end == text || *end != L'\0' || parsed < 0) return false;
+    value = parsed;
+    return true;
+}
+
 bool ParseOptions(int argc, wchar_t** argv, Options& options) {
     if (argc < 3) return false;
     options.launcher = agent::FullPath(argv[1]);
@@ -81,6 +99,7 @@ bool ParseOptions(int argc, wchar_t** argv, Options& options) {
                         : name == L"--postpones"    ? ParseCount(value, 0, options.postpones)
                         : name == L"--cancel-after" ? ParseCount(value, 0, options.cancelAfter)
                         : name == L"--wait"         ? ParseCount(value, 0, options.wait)
+                        : name == L"--last-boot"    ? ParseBoot(value, options.lastBoot)
                                                     : false;
         if (!ok) return false;
     }
@@ -116,13 +135,14 @@ std::string Postponed(const agent::Report& report) {
 }
 
 std::string Describe(const agent::Report& report, bool running, DWORD exitCode) {
-    if (report.written && !report.postponed) {
-        return report.cancel ? "restarting (cancel flag)" : "restarting";
+    if (running) return report.written && report.postponed ? Postponed(report) : "counting down";
+    // The same boot: the new one is for the next run to see.
+    if (agent::Decide(report, exitCode, false) == agent::Verdict::kRestartRequested) {
+        return report.cancel ? "restart requested (cancel flag)" : "restart requested";
     }
-    if (running) return report.written ? Postponed(report) : "counting down";
-    // Ended without its final report: nothing restarted the computer.
+    // No restart was asked for; run the task again, after a look at the boot time.
     if (exitCode == 0) return "dismissed";
-    return "ended without a report, exit code " + std::to_string(exitCode);
+    return "ended without a restart, exit code " + std::to_string(exitCode);
 }
 
 std::wstring SystemDirectory() {
@@ -153,9 +173,20 @@ int wmain(int argc, wchar_t** argv) {
     if (::GetFileAttributesW(options.prompt.c_str()) == INVALID_FILE_ATTRIBUTES) {
         return Failure("no prompt at " + Utf8(options.prompt));
     }
-    // Two prompts on one set of task files would overwrite each other's reports.
-    if (!agent::OpenPromptProcesses(options.prompt, SYNCHRONIZE).empty()) {
-        return Failure("a prompt from this directory is already running");
+    const long long boot = agent::BootTimeSeconds();
+    Note("boot time " + std::to_string(boot));
+    if (options.lastBoot >= 0 &&
+        (boot - options.lastBoot > agent::kBootToleranceSeconds ||
+         options.lastBoot - boot > agent::kBootToleranceSeconds)) {
+        return Outcome("restarted since the last run");
+    }
+    // Not started by this agent: Windows' restart registration may have brought it back after
+    // a crash. It would count down a restart of its own, and a new prompt would only show it.
+    for (const agent::Handle& stray :
+         agent::OpenPromptProcesses(options.prompt, PROCESS_TERMINATE | SYNCHRONIZE)) {
+        Note("ending a prompt this agent did not start");
+        ::TerminateProcess(stray.get(), 1);
+        ::WaitForSingleObject(stray.get(), 5000);
     }
 
     const agent::TaskFiles files(options.prompt);

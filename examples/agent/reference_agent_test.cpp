@@ -143,7 +143,7 @@ TEST_F(ReferenceAgent, TheCancelFlagRestartsAndIsRemovedAfterwards) {
     ASSERT_TRUE(reported.ended);
     SCOPED_TRACE(reported.err);
     EXPECT_EQ(reported.exitCode, 0u);
-    EXPECT_EQ(reported.out, "restarting (cancel flag)\r\n");
+    EXPECT_EQ(reported.out, "restart requested (cancel flag)\r\n");
     EXPECT_EQ(testsupport::ReadBytes(File(L"defer.cfg")),
               "[Settings]\r\nDefaultPostponeTime=60\r\nRemainPostponeCount=1\r\nAction=Shutdown\r\n"
               "[Feedback]\r\nCancel=yes\r\n");

@@ -30,16 +30,12 @@ std::optional<std::string> ReadWhole(const std::wstring& path) {
     }
     std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
     DWORD got = 0;
-    if (!bytes.empty() && !::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()),
-                                      &got, nullptr)) {
+    if (!bytes.empty() &&
+        !::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr)) {
         return std::nullopt;
     }
     bytes.resize(got);
     return bytes;
-}
-
-bool EndsWith(std::string_view text, std::string_view end) {
-    return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
 }
 
 int ToInt(std::string_view text) {
@@ -62,8 +58,8 @@ bool TaskFiles::RemoveStaleFiles() const {
 }
 
 bool TaskFiles::WriteTask(std::string_view bytes) const {
-    Handle file(::CreateFileW(m_cfg.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    Handle file(::CreateFileW(m_cfg.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
     return file &&
            ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
@@ -93,33 +89,65 @@ bool TaskFiles::DropCancelFlag() const {
                                                   CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)));
 }
 
-bool TaskFiles::RemoveCancelFlag() const { return RemoveIfPresent(m_cancelFlag); }
+bool TaskFiles::RemoveCancelFlag() const {
+    return RemoveIfPresent(m_cancelFlag);
+}
 
 Report ParseReport(std::string_view bytes) {
     Report report;
-    // The prompt's last line is always its Cancel line; anything else is not its report.
-    const bool cancel = EndsWith(bytes, "\r\nCancel=yes\r\n");
-    report.written = bytes.find("\r\n[Feedback]\r\n") != std::string_view::npos &&
-                     (cancel || EndsWith(bytes, "\r\nCancel=no\r\n"));
-    if (!report.written) return report;
-    report.cancel = cancel;
     std::string_view section;
-    for (std::size_t start = 0, end; (end = bytes.find("\r\n", start)) != std::string_view::npos;
+    std::string_view values[6];  // in the prompt's order, below
+    bool seen[6] = {};
+    constexpr std::string_view kKeys[6] = {"DefaultPostponeTime", "RemainPostponeCount", "Action",
+                                           "Postponed",           "PostponeTime",        "Cancel"};
+    int cancelLines = 0;
+    std::size_t start = 0;
+    for (std::size_t end; (end = bytes.find("\r\n", start)) != std::string_view::npos;
          start = end + 2) {
         const std::string_view line = bytes.substr(start, end - start);
         if (line.starts_with('[')) {
             section = line;
             continue;
         }
-        const std::size_t equals = line.find('=');
-        if (equals == std::string_view::npos) continue;
-        const std::string_view key = line.substr(0, equals);
-        const std::string_view value = line.substr(equals + 1);
-        if (section == "[Settings]" && key == "RemainPostponeCount") report.remaining = ToInt(value);
-        if (section == "[Feedback]" && key == "Postponed") report.postponed = value == "yes";
-        if (section == "[Feedback]" && key == "PostponeTime") report.postponeSeconds = ToInt(value);
+        const std::string_view key = line.substr(0, line.find('='));
+        if (key == "Cancel") ++cancelLines;
+        for (std::size_t k = 0; k < 6; ++k) {
+            if (key == kKeys[k] && key.size() < line.size() &&
+                section == (k < 3 ? "[Settings]" : "[Feedback]")) {
+                values[k] = line.substr(key.size() + 1);
+                seen[k] = true;
+            }
+        }
     }
+    if (start != bytes.size() || cancelLines != 1 || !seen[5]) return report;
+    // Written back as the prompt writes it: anything else is torn or not the prompt's.
+    std::string rebuilt = "[Settings]\r\n";
+    for (std::size_t k = 0; k < 6; ++k) {
+        if (k == 3) rebuilt += "[Feedback]\r\n";
+        if (seen[k]) rebuilt.append(kKeys[k]).append("=").append(values[k]).append("\r\n");
+    }
+    if (rebuilt != bytes || (values[5] != "yes" && values[5] != "no")) return report;
+    report.written = true;
+    report.cancel = values[5] == "yes";
+    report.remaining = ToInt(values[1]);
+    report.postponed = values[3] == "yes";
+    report.postponeSeconds = ToInt(values[4]);
     return report;
+}
+
+long long BootTimeSeconds() {
+    FILETIME now{};
+    ::GetSystemTimeAsFileTime(&now);
+    const ULONGLONG ticks = (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+    return static_cast<long long>(ticks / 10000000 - ::GetTickCount64() / 1000);
+}
+
+Verdict Decide(const Report& report, DWORD exitCode, bool bootTimeChanged) {
+    if (bootTimeChanged) return Verdict::kRestarted;
+    // The report is on the disk before the restart is asked for: only a clean end says the
+    // request was made, and only a new boot that it was carried out.
+    if (report.written && !report.postponed && exitCode == 0) return Verdict::kRestartRequested;
+    return Verdict::kRunAgain;
 }
 
 std::string TaskBytes(std::string_view action, long long delaySeconds, long long postpones) {

@@ -35,7 +35,7 @@ TEST(DiagnosticLog, RecordsEveryDecisionOfARun) {
         "feedback written",
         "cancel flag seen",
         "feedback written",
-        "restart command started",
+        "restart command started; it ended with exit code 0",
     };
     const auto messages =
         testsupport::LogMessages(testsupport::ReadBytes(log).value_or(""), "plimsay");

@@ -31,7 +31,30 @@ struct Case {
     std::wstring checkedText;
     End end;
     std::optional<std::string> cfgAfter;  // nothing: defer.cfg as the case left it
+    std::function<void(PromptRun&)> whileShown = nullptr;  // once the dialog shows
 };
+
+// A second prompt for the same folder, started while the first one shows: it ends at once
+// with exit code 0 and writes nothing; the first one runs on.
+void SecondPrompt(PromptRun& run) {
+    const std::optional<std::string> before = run.ReadProgramFile(L"defer.cfg");
+    std::wstring command = L"\"" + run.Path() + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION second{};
+    ASSERT_TRUE(::CreateProcessW(run.Path().c_str(), command.data(), nullptr, nullptr, FALSE, 0,
+                                 nullptr, run.WorkDir().c_str(), &startup, &second));
+    const DWORD waited = ::WaitForSingleObject(second.hProcess, 5000);
+    DWORD code = 1;
+    if (waited != WAIT_OBJECT_0) ::TerminateProcess(second.hProcess, 1);
+    ::GetExitCodeProcess(second.hProcess, &code);
+    ::CloseHandle(second.hThread);
+    ::CloseHandle(second.hProcess);
+    EXPECT_EQ(waited, WAIT_OBJECT_0) << "the second prompt did not end at once";
+    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(run.ReadProgramFile(L"defer.cfg"), before);
+    EXPECT_TRUE(run.Running());
+}
 
 std::string Settings(int delay, int remain, const std::string& action = "Reboot") {
     return "[Settings]\r\nDefaultPostponeTime=" + std::to_string(delay) +
@@ -96,6 +119,10 @@ const std::string kTask = "[Settings]\r\nAction=Reboot\r\nDefaultPostponeTime=30
 const std::string kDefaultFeedback = Settings(60, 3) + "Cancel=no\r\n";
 
 const Case kCases[] = {
+    {"a second prompt for the same folder",
+     Cfg([] { return "[Settings]\r\nAction=Reboot\r\nDefaultPostponeTime=6\r\n"; }), 6,
+     L"Postpone (Remain: 3)", 0, L"", End::kByItself, Settings(6, 3) + "Cancel=no\r\n",
+     SecondPrompt},
     {"defer.cfg of random bytes", Cfg([] { return RandomBytes(4096); }), 60, L"Postpone (Remain: 3)", 0, L"",
      End::kRebootNow, kDefaultFeedback},
     {"defer.cfg in UTF-16 with a byte-order mark",
@@ -208,6 +235,7 @@ TEST_P(Robustness, NoCrashTheRulesDefaultsAndNoLockLeft) {
     if (c.checkedId != 0) {
         EXPECT_EQ(run.Text(c.checkedId), c.checkedText) << c.checkedId;
     }
+    if (c.whileShown) c.whileShown(run);
     if (c.end != End::kByItself) {
         ASSERT_NE(run.WaitForDialog(), nullptr);
     }

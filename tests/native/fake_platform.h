@@ -103,9 +103,9 @@ public:
         return wide;
     }
     std::uint16_t UserUiLanguage() override { return m_langId; }
-    std::uint32_t RunSystemProgram(WideView program, WideView commandLine) override {
+    ProgramRun RunSystemProgram(WideView program, WideView commandLine) override {
         m_log.push_back(u"run " + WideString(program) + u": " + WideString(commandLine));
-        return 0;
+        return {0, true, 0};
     }
     void Sleep(std::uint32_t milliseconds) override {
         m_log.push_back(u"sleep " + Widen(std::to_string(milliseconds)));

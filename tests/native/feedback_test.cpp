@@ -4,6 +4,7 @@
 
 #include "fake_platform.h"
 #include "feedback.h"
+#include "rewrite.h"
 
 namespace vantrel {
 namespace {
@@ -102,8 +103,9 @@ protected:
     TaskPaths m_paths;
 };
 
-// The lock is held across every attempt and released before its file is removed; only a
-// file another process holds is tried again, every 100 ms for up to 5 s.
+// The lock is held across every attempt and goes only with its own handle, never by name
+// (that could be another prompt's lock); only a file another process holds is tried again,
+// every 100 ms for up to 5 s.
 TEST_F(WriteFeedbackFileTest, RewritesUnderTheLockAndWaitsOutABusyFile) {
     using W = WriteOutcome;
     struct Case {
@@ -136,9 +138,51 @@ TEST_F(WriteFeedbackFileTest, RewritesUnderTheLockAndWaitsOutABusyFile) {
             expected.push_back(u"rewrite C:\\Agent\\defer.cfg");
         }
         if (!c.holdFails) expected.push_back(u"release C:\\Agent\\defer.lock");
-        expected.push_back(u"remove C:\\Agent\\defer.lock");
         EXPECT_EQ(platform.m_log, expected);
         EXPECT_EQ(platform.m_written.count(u"C:\\Agent\\defer.cfg"), c.result == W::kWritten);
+    }
+}
+
+// Records the steps; the step named in `failing` fails with error 1224.
+class RecordingTarget : public RewriteTarget {
+public:
+    explicit RecordingTarget(std::string failing) : m_failing(std::move(failing)) {}
+    std::uint32_t SetLength(std::uint64_t bytes) override {
+        return Step("length " + std::to_string(bytes));
+    }
+    std::uint32_t WriteFromStart(std::string_view bytes) override {
+        return Step("write " + std::string(bytes));
+    }
+    std::uint32_t Flush() override { return Step("flush"); }
+    std::vector<std::string> m_steps;
+
+private:
+    std::uint32_t Step(const std::string& step) {
+        m_steps.push_back(step);
+        return step.starts_with(m_failing) ? 1224u : 0u;
+    }
+    std::string m_failing;
+};
+
+// The new length comes first, so that no kill leaves new lines before the old last line; a
+// step that fails ends the rewrite, except the flush.
+TEST(RewriteInPlace, SetsTheLengthThenWritesThenFlushes) {
+    struct Case {
+        const char* failing;
+        std::vector<std::string> steps;
+        std::uint32_t error;
+    };
+    const Case cases[] = {
+        {"none", {"length 3", "write new", "flush"}, 0},
+        {"length", {"length 3"}, 1224},
+        {"write", {"length 3", "write new"}, 1224},
+        {"flush", {"length 3", "write new", "flush"}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.failing);
+        RecordingTarget file(c.failing);
+        EXPECT_EQ(RewriteInPlace(file, "new"), c.error);
+        EXPECT_EQ(file.m_steps, c.steps);
     }
 }
 

@@ -1,6 +1,8 @@
 // The platform services on the real Windows API, and the task files through them.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "feedback.h"
 #include "task_settings.h"
 #include "wide_cast.h"
@@ -73,6 +75,37 @@ TEST_F(WinPlatformTest, FeedbackReachesTheDiskByteForByteAndTheLockGoes) {
     WriteFeedbackFile(m_platform, m_paths, bytes);
     EXPECT_EQ(ReadBytes(Cfg()), bytes);
     EXPECT_FALSE(testsupport::Exists(Lock()));
+}
+
+// A scanner's mapped view of defer.cfg refuses a new length until it goes: the write waits
+// it out under the lock and the new report lands whole, never torn.
+TEST_F(WinPlatformTest, AMappedViewIsWaitedOutAndTheReportLandsWhole) {
+    PromptState state;
+    state.m_szAction = u"Reboot";
+    state.m_szPostponed = u"yes";
+    const std::string postponed = BuildFeedback(state, true, 900);
+    state.m_bCancel = true;
+    const std::string final = BuildFeedback(state, false, 0);
+    ASSERT_TRUE(WriteBytes(Cfg(), postponed));
+    HANDLE file = ::CreateFileW(Cfg().c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    HANDLE mapping = ::CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    ASSERT_NE(mapping, nullptr);
+    const void* view = ::MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
+    ASSERT_NE(view, nullptr);
+    std::thread scanner([&] {
+        ::Sleep(500);
+        ::UnmapViewOfFile(view);
+        ::CloseHandle(mapping);
+        ::CloseHandle(file);
+    });
+    const FeedbackWrite write = WriteFeedbackFile(m_platform, m_paths, final);
+    scanner.join();
+    EXPECT_EQ(write.last.outcome, WriteOutcome::kWritten);
+    EXPECT_GT(write.retries, 0);
+    EXPECT_EQ(ReadBytes(Cfg()), final);
 }
 
 TEST_F(WinPlatformTest, TheRewriteKeepsTheFileItself) {

@@ -1,0 +1,165 @@
+#include "single_instance.h"
+
+#include <aclapi.h>
+
+#include <cstring>
+#include <cwchar>
+#include <string>
+#include <string_view>
+
+#include "instance_name.h"
+#include "task_paths.h"
+#include "wide_cast.h"
+
+namespace {
+
+// The folder's path as the file system names it, whatever spelling, short name or link the
+// program was started by; false when it can't be had.
+bool ProgramFolderFinalPath(vantrel::WideString& path) {
+    wchar_t buffer[vantrel::kPathSize] = {};
+    const DWORD length = ::GetModuleFileNameW(nullptr, buffer, vantrel::kPathSize);
+    if (length == 0 || length >= vantrel::kPathSize) return false;
+    wchar_t* slash = std::wcsrchr(buffer, L'\\');
+    if (slash == nullptr || slash == buffer) return false;
+    *slash = L'\0';
+    const fw::UniqueFile folder(::CreateFileW(
+        buffer, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!folder) return false;
+    const DWORD got = ::GetFinalPathNameByHandleW(folder.get(), buffer, vantrel::kPathSize,
+                                                  FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (got == 0 || got >= vantrel::kPathSize) return false;
+    path = vantrel::FromWin(std::wstring_view(buffer, got));
+    return true;
+}
+
+// This process's account as the token names it, in `buffer`; null when it can't be had.
+struct TokenUserBuffer {
+    alignas(TOKEN_USER) unsigned char bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+};
+PSID ProcessUser(TokenUserBuffer& buffer) {
+    HANDLE token = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return nullptr;
+    const fw::UniqueHandle owned(token);
+    DWORD size = 0;
+    if (!::GetTokenInformation(token, TokenUser, buffer.bytes, sizeof buffer.bytes, &size)) {
+        return nullptr;
+    }
+    TOKEN_USER user{};
+    std::memcpy(&user, buffer.bytes, sizeof user);
+    return user.User.Sid;
+}
+
+// Another account's program may have made an object of this name first. Nobody else can make
+// one owned by the system, the administrators or this prompt's own account: only such an
+// object stands for a running prompt, so that nobody can silence the prompt by making it.
+bool TrustedOwner(HANDLE object, PSID self) {
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (::GetSecurityInfo(object, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr,
+                          nullptr, nullptr, &descriptor) != ERROR_SUCCESS) {
+        return false;
+    }
+    const bool trusted =
+        owner != nullptr &&
+        (::IsWellKnownSid(owner, WinLocalSystemSid) ||
+         ::IsWellKnownSid(owner, WinBuiltinAdministratorsSid) || ::EqualSid(owner, self));
+    ::LocalFree(descriptor);
+    return trusted;
+}
+
+// The process id in the object: written by the first prompt, read by a second.
+bool AccessProcessId(HANDLE object, DWORD access, DWORD& processId) {
+    void* view = ::MapViewOfFile(object, access, 0, 0, sizeof(DWORD));
+    if (view == nullptr) return false;
+    if (access == FILE_MAP_WRITE) {
+        std::memcpy(view, &processId, sizeof processId);
+    } else {
+        std::memcpy(&processId, view, sizeof processId);
+    }
+    ::UnmapViewOfFile(view);
+    return true;
+}
+
+struct DialogSearch {
+    DWORD processId;
+    HWND dialog;
+};
+
+BOOL CALLBACK FindDialog(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<DialogSearch*>(param);
+    DWORD processId = 0;
+    ::GetWindowThreadProcessId(window, &processId);
+    wchar_t className[8] = {};
+    ::GetClassNameW(window, className, 8);
+    if (processId != search->processId || std::wstring_view(className) != L"#32770") return TRUE;
+    search->dialog = window;
+    return FALSE;
+}
+
+}  // namespace
+
+SingleInstance::SingleInstance() {
+    vantrel::WideString folder;
+    if (!ProgramFolderFinalPath(folder)) {
+        m_reason = "the program's folder has no final path";
+        return;
+    }
+    TokenUserBuffer tokenUser{};
+    const PSID self = ProcessUser(tokenUser);
+    if (self == nullptr) {
+        m_reason = "the process's account is unknown";
+        return;
+    }
+    // Owned by this account and open to it alone: the owner says who made it (the default
+    // owner may be a group, and Wine gives none), and nobody else can write a process id in.
+    struct {
+        ACL header;
+        // cppcheck-suppress unusedStructMember ; where the ACL's one entry goes
+        unsigned char room[sizeof(ACCESS_ALLOWED_ACE) + SECURITY_MAX_SID_SIZE];
+    } acl{};
+    SECURITY_DESCRIPTOR descriptor{};
+    if (!::InitializeAcl(&acl.header, sizeof acl, ACL_REVISION) ||
+        !::AddAccessAllowedAce(&acl.header, ACL_REVISION, GENERIC_ALL, self) ||
+        !::InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) ||
+        !::SetSecurityDescriptorOwner(&descriptor, self, FALSE) ||
+        !::SetSecurityDescriptorDacl(&descriptor, TRUE, &acl.header, FALSE)) {
+        m_reason = "its security descriptor could not be made";
+        return;
+    }
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, &descriptor, FALSE};
+    const std::wstring name = vantrel::ToWin(vantrel::InstanceName(folder));
+    // A page-file section of one process id. Refused (access denied) when somebody else's
+    // object of this name keeps us out, or when this account may not make global objects.
+    fw::UniqueHandle object(::CreateFileMappingW(INVALID_HANDLE_VALUE, &attributes, PAGE_READWRITE,
+                                                 0, sizeof(DWORD), name.c_str()));
+    const DWORD error = ::GetLastError();
+    if (!object) {
+        m_reason = "its object could not be made or opened";
+        return;
+    }
+    if (error != ERROR_ALREADY_EXISTS) {
+        DWORD processId = ::GetCurrentProcessId();
+        AccessProcessId(object.get(), FILE_MAP_WRITE, processId);
+        m_object = std::move(object);
+        m_state = State::kFirst;
+        return;
+    }
+    if (!TrustedOwner(object.get(), self)) {
+        m_reason = "an object of its name has an owner that is not trusted";
+        return;
+    }
+    // Between the other's creation and its write the id is still 0.
+    AccessProcessId(object.get(), FILE_MAP_READ, m_otherProcess);
+    m_state = State::kOther;
+}
+
+void SingleInstance::ActivateOther() const {
+    if (m_otherProcess == 0) return;
+    DialogSearch search{m_otherProcess, nullptr};
+    ::EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search));
+    // In another session its window is on another desktop: nothing to show here.
+    if (search.dialog == nullptr) return;
+    if (::IsIconic(search.dialog)) ::ShowWindow(search.dialog, SW_RESTORE);
+    ::SetForegroundWindow(search.dialog);
+}

@@ -1,0 +1,32 @@
+#pragma once
+// One prompt per task folder. The first prompt for a folder holds a named object while it
+// runs; a second one started meanwhile finds it, brings the first one's dialog to the front
+// and ends without touching the task files or restarting anything.
+
+#include <windows.h>
+
+#include "framework/unique_handle.h"
+
+class SingleInstance {
+public:
+    enum class State {
+        kFirst,      // no other prompt for this folder: this one holds the object
+        kOther,      // another prompt for this folder runs
+        kUnguarded,  // no object could be made or trusted: this prompt runs as if alone
+    };
+
+    // For the folder this program lies in.
+    SingleInstance();
+    State state() const { return m_state; }
+    DWORD otherProcess() const { return m_otherProcess; }
+    // Why there is no guard, for the log; empty when there is one.
+    const char* unguardedReason() const { return m_reason; }
+    // The other prompt's dialog to the front, restored if it was minimised.
+    void ActivateOther() const;
+
+private:
+    fw::UniqueHandle m_object;
+    State m_state = State::kUnguarded;
+    DWORD m_otherProcess = 0;  // as the other prompt wrote it into the object; 0 when not yet
+    const char* m_reason = "";
+};
