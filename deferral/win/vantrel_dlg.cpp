@@ -63,6 +63,8 @@ const fw::MessageMapEntry<CVantrelDlg> CVantrelDlg::kMessageMap[] = {
     fw::MapCommand(IDC_POSTPONE, BN_CLICKED, &CVantrelDlg::OnPostpone),
     fw::MapMessage(WM_TIMER, &CVantrelDlg::OnTimerMessage),
     fw::MapMessage(WM_SHOWWINDOW, &CVantrelDlg::OnShowWindow),
+    fw::MapMessage(WM_ACTIVATE, &CVantrelDlg::OnActivate),
+    fw::MapMessage(WM_SETFOCUS, &CVantrelDlg::OnSetFocus),
     fw::MapNotify(IDC_SLIDER, NM_CUSTOMDRAW, &CVantrelDlg::OnSliderNotify),
     fw::MapNotify(IDC_SLIDER, NM_RELEASEDCAPTURE, &CVantrelDlg::OnSliderNotify),
 };
@@ -110,7 +112,8 @@ BOOL CVantrelDlg::OnInitDialog() {
     SetTimer(kTimerCountdown, kTimerPeriodMs);
     SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     SetTimer(kTimerCancelFlag, kTimerPeriodMs);
-    return TRUE;
+    PlaceFocus();
+    return FALSE;
 }
 
 bool CVantrelDlg::ReadTaskSettings() {
@@ -192,10 +195,13 @@ void CVantrelDlg::Apply(const vantrel::Effects& effects) {
                 SetDlgItemTextW(IDC_POSTPONE, vantrel::ToWin(text).c_str());
                 break;
             }
-            case Kind::kDisablePostpone:
+            case Kind::kDisablePostpone: {
+                const HWND focus = ::GetFocus();
                 EnableDlgItem(IDC_POSTPONE, FALSE);
                 EnableDlgItem(IDC_SLIDER, FALSE);
+                if (focus == GetDlgItem(IDC_POSTPONE) || focus == GetDlgItem(IDC_SLIDER)) PlaceFocus();
                 break;
+            }
             case Kind::kShowCountdown: {
                 const vantrel::CountdownDigits digits = vantrel::FormatCountdown(value);
                 SetChangedText(m_hMinutes, vantrel::ToWin(digits.minutes));
@@ -266,6 +272,43 @@ bool CVantrelDlg::OnPaint(WPARAM, LPARAM, LRESULT&) {
 
 bool CVantrelDlg::OnQueryDragIcon(WPARAM, LPARAM, LRESULT& result) {
     result = reinterpret_cast<LRESULT>(m_hIcon);
+    return true;
+}
+
+// A Space or Enter typed into another program as the prompt takes the foreground must not
+// press "Reboot now", so the focus the dialog places goes to the read-only message, which
+// does nothing with either key, whenever it would land on that button.
+void CVantrelDlg::PlaceFocus() const {
+    HWND target = ::GetNextDlgTabItem(m_hWnd, nullptr, FALSE);
+    if (target == nullptr || target == GetDlgItem(IDC_ACT_NOW)) target = GetDlgItem(IDC_MESSAGE);
+    ::SetFocus(target);
+}
+
+// In place of the dialog manager's restore, which falls back on the first tab stop.
+void CVantrelDlg::RestoreFocus() const {
+    if (IsIconic()) return;
+    const HWND saved = m_hSavedFocus;
+    if (saved != nullptr && ::IsChild(m_hWnd, saved) && ::IsWindowEnabled(saved)) {
+        ::SetFocus(saved);  // the user's choice, kept
+    } else {
+        PlaceFocus();
+    }
+}
+
+bool CVantrelDlg::OnActivate(WPARAM wParam, LPARAM, LRESULT& result) {
+    if (LOWORD(wParam) == WA_INACTIVE) {
+        const HWND focus = ::GetFocus();
+        m_hSavedFocus = ::IsChild(m_hWnd, focus) ? focus : nullptr;
+        return false;
+    }
+    RestoreFocus();
+    result = 0;
+    return true;
+}
+
+bool CVantrelDlg::OnSetFocus(WPARAM, LPARAM, LRESULT& result) {
+    RestoreFocus();
+    result = 0;
     return true;
 }
 

@@ -9,6 +9,7 @@
 #include "diagnostic_log.h"
 #include "framework/message_map.h"
 #include "mac_progress_ctrl.h"
+#include "postpone_slider.h"
 #include "prompt_state.h"
 #include "task_paths.h"
 #include "text_catalogue.h"
@@ -38,6 +39,11 @@ private:
     bool OnQueryDragIcon(WPARAM, LPARAM, LRESULT& result);
     bool OnTimerMessage(WPARAM wParam, LPARAM, LRESULT& result);
     bool OnShowWindow(WPARAM, LPARAM, LRESULT&) { return false; }
+    bool OnActivate(WPARAM wParam, LPARAM, LRESULT& result);
+    bool OnSetFocus(WPARAM, LPARAM, LRESULT& result);
+    // The focus the dialog places itself: never on "Reboot now".
+    void PlaceFocus() const;
+    void RestoreFocus() const;
     void OnCancelClicked();
     void OnMessageChange() {}
     void OnSliderValueClicked() {}
@@ -54,11 +60,13 @@ private:
     static const fw::MessageMapEntry<CVantrelDlg> kMessageMap[];
 
     HICON m_hIcon = nullptr;
+    // The control that had the focus when the dialog last lost the activation.
+    HWND m_hSavedFocus = nullptr;
     // The countdown's digits, set every second: looked up once (a round trip under Wine).
     HWND m_hMinutes = nullptr;
     HWND m_hSeconds = nullptr;
     CMacProgressCtrl m_progress;
-    fw::SliderCtrl m_slider;
+    CPostponeSlider m_slider;
     vantrel::PromptState m_state;
     vantrel::TaskPaths m_paths;
     vantrel::ShortText m_szCountdownLabel;
