@@ -1,8 +1,11 @@
 #include "vantrel_dlg.h"
 
+#include <utility>
+
 #include "dialog_texts.h"
 #include "feedback.h"
 #include "framework/app.h"
+#include "framework/dpi.h"
 #include "framework/gdi.h"
 #include "number.h"
 #include "resource.h"
@@ -65,13 +68,12 @@ const fw::MessageMapEntry<CVantrelDlg> CVantrelDlg::kMessageMap[] = {
     fw::MapMessage(WM_SHOWWINDOW, &CVantrelDlg::OnShowWindow),
     fw::MapMessage(WM_ACTIVATE, &CVantrelDlg::OnActivate),
     fw::MapMessage(WM_SETFOCUS, &CVantrelDlg::OnSetFocus),
+    fw::MapMessage(WM_DPICHANGED, &CVantrelDlg::OnDpiChanged),
     fw::MapNotify(IDC_SLIDER, NM_CUSTOMDRAW, &CVantrelDlg::OnSliderNotify),
     fw::MapNotify(IDC_SLIDER, NM_RELEASEDCAPTURE, &CVantrelDlg::OnSliderNotify),
 };
 
-CVantrelDlg::CVantrelDlg() : fw::Dialog(IDD_VANTREL_DIALOG) {
-    m_hIcon = ::LoadIconW(fw::WinApp::Current()->m_hInstance, MAKEINTRESOURCEW(IDR_MAINFRAME));
-}
+CVantrelDlg::CVantrelDlg() : fw::Dialog(IDD_VANTREL_DIALOG) {}
 
 void CVantrelDlg::DoDataExchange(fw::DataExchange& exchange) {
     fw::DDX_Control(exchange, IDC_PROGRESS, m_progress);
@@ -107,8 +109,7 @@ BOOL CVantrelDlg::OnInitDialog() {
     InitDialogTexts();
     UpdatePostponeAndCountdown();
 
-    SetIcon(m_hIcon, TRUE);
-    SetIcon(m_hIcon, FALSE);
+    ApplyDpi(fw::WindowDpi(m_hWnd));
     SetTimer(kTimerCountdown, kTimerPeriodMs);
     SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     SetTimer(kTimerCancelFlag, kTimerPeriodMs);
@@ -195,13 +196,12 @@ void CVantrelDlg::Apply(const vantrel::Effects& effects) {
                 SetDlgItemTextW(IDC_POSTPONE, vantrel::ToWin(text).c_str());
                 break;
             }
-            case Kind::kDisablePostpone: {
-                const HWND focus = ::GetFocus();
+            case Kind::kDisablePostpone:
                 EnableDlgItem(IDC_POSTPONE, FALSE);
                 EnableDlgItem(IDC_SLIDER, FALSE);
-                if (focus == GetDlgItem(IDC_POSTPONE) || focus == GetDlgItem(IDC_SLIDER)) PlaceFocus();
+                // The focus was on one of them (Windows leaves it there, Wine drops it).
+                if (!::IsWindowEnabled(::GetFocus())) PlaceFocus();
                 break;
-            }
             case Kind::kShowCountdown: {
                 const vantrel::CountdownDigits digits = vantrel::FormatCountdown(value);
                 SetChangedText(m_hMinutes, vantrel::ToWin(digits.minutes));
@@ -266,12 +266,12 @@ bool CVantrelDlg::OnPaint(WPARAM, LPARAM, LRESULT&) {
     GetClientRect(&client);
     const int x = (client.right - client.left - iconWidth + 1) / 2;
     const int y = (client.bottom - client.top - iconHeight + 1) / 2;
-    ::DrawIcon(dc.get(), x, y, m_hIcon);
+    ::DrawIcon(dc.get(), x, y, m_hIcon.get());
     return true;
 }
 
 bool CVantrelDlg::OnQueryDragIcon(WPARAM, LPARAM, LRESULT& result) {
-    result = reinterpret_cast<LRESULT>(m_hIcon);
+    result = reinterpret_cast<LRESULT>(m_hIcon.get());
     return true;
 }
 
@@ -310,6 +310,25 @@ bool CVantrelDlg::OnSetFocus(WPARAM, LPARAM, LRESULT& result) {
     RestoreFocus();
     result = 0;
     return true;
+}
+
+void CVantrelDlg::ApplyDpi(int dpi) {
+    m_progress.SetDpi(dpi);
+    HINSTANCE instance = fw::WinApp::Current()->m_hInstance;
+    fw::UniqueIcon big = fw::LoadIconForDpi(instance, IDR_MAINFRAME, 32, dpi);
+    fw::UniqueIcon small = fw::LoadIconForDpi(instance, IDR_MAINFRAME, 16, dpi);
+    // The window lets go of the old icons before they are destroyed.
+    SetIcon(big.get(), TRUE);
+    SetIcon(small.get(), FALSE);
+    m_hIcon = std::move(big);
+    m_hSmallIcon = std::move(small);
+}
+
+// Per-monitor aware, the dialog moved to a monitor of another scale: the system rescales
+// the template dialog, its font and its controls; the bar's bevel and the icons are ours.
+bool CVantrelDlg::OnDpiChanged(WPARAM wParam, LPARAM, LRESULT&) {
+    ApplyDpi(HIWORD(wParam));
+    return false;
 }
 
 bool CVantrelDlg::OnTimerMessage(WPARAM wParam, LPARAM, LRESULT&) {

@@ -40,6 +40,9 @@ private:
     bool OnTimerMessage(WPARAM wParam, LPARAM, LRESULT& result);
     bool OnShowWindow(WPARAM, LPARAM, LRESULT&) { return false; }
     bool OnActivate(WPARAM wParam, LPARAM, LRESULT& result);
+    bool OnDpiChanged(WPARAM wParam, LPARAM, LRESULT&);
+    // The bar's bevel and the icons for the window's DPI.
+    void ApplyDpi(int dpi);
     bool OnSetFocus(WPARAM, LPARAM, LRESULT& result);
     // The focus the dialog places itself: never on "Reboot now".
     void PlaceFocus() const;
@@ -59,7 +62,8 @@ private:
 
     static const fw::MessageMapEntry<CVantrelDlg> kMessageMap[];
 
-    HICON m_hIcon = nullptr;
+    fw::UniqueIcon m_hIcon;
+    fw::UniqueIcon m_hSmallIcon;
     // The control that had the focus when the dialog last lost the activation.
     HWND m_hSavedFocus = nullptr;
     // The countdown's digits, set every second: looked up once (a round trip under Wine).
