@@ -45,6 +45,12 @@ int ControlOf(vantrel::TextTarget target) {
     return 0;
 }
 
+std::wstring TextOf(HWND window) {
+    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
 // A static repaints at every new text, even an equal one, and the minutes change only once
 // a minute: a text that is already shown is not set again.
 void SetChangedText(HWND control, const std::wstring& text) {
@@ -69,6 +75,7 @@ const fw::MessageMapEntry<CVantrelDlg> CVantrelDlg::kMessageMap[] = {
     fw::MapMessage(WM_ACTIVATE, &CVantrelDlg::OnActivate),
     fw::MapMessage(WM_SETFOCUS, &CVantrelDlg::OnSetFocus),
     fw::MapMessage(WM_DPICHANGED, &CVantrelDlg::OnDpiChanged),
+    fw::MapMessage(WM_DESTROY, &CVantrelDlg::OnDestroy),
     fw::MapNotify(IDC_SLIDER, NM_CUSTOMDRAW, &CVantrelDlg::OnSliderNotify),
     fw::MapNotify(IDC_SLIDER, NM_RELEASEDCAPTURE, &CVantrelDlg::OnSliderNotify),
 };
@@ -107,6 +114,7 @@ BOOL CVantrelDlg::OnInitDialog() {
     m_state.m_bCancel = false;
     m_state.m_nCountdownLength = m_state.m_nDelay;
     InitDialogTexts();
+    Annotate();
     UpdatePostponeAndCountdown();
 
     ApplyDpi(fw::WindowDpi(m_hWnd));
@@ -312,6 +320,42 @@ bool CVantrelDlg::OnSetFocus(WPARAM, LPARAM, LRESULT& result) {
     return true;
 }
 
+void CVantrelDlg::Annotate() {
+    // MSAA would name a textless control after the static before it in z-order: the slider
+    // would get no name and the bar "sec".
+    // The message box is named after the caption (0).
+    const int named[][2] = {{IDC_SLIDER, IDC_POSTPONE_LABEL}, {IDC_PROGRESS, IDC_COUNTDOWN_LABEL},
+                            {IDC_MESSAGE, 0}};
+    for (const auto& [control, label] : named) {
+        m_accessible.SetName(GetDlgItem(control),
+                             TextOf(label != 0 ? GetDlgItem(label) : m_hWnd).c_str());
+    }
+    // Read with the dialog's name as it opens.
+    m_accessible.SetDescription(m_hWnd, TextOf(GetDlgItem(IDC_MESSAGE)).c_str());
+    m_accessible.SetPoliteLiveRegion(GetDlgItem(IDC_COUNTDOWN_LABEL));
+}
+
+void CVantrelDlg::Announce() const {
+    // Until the user comes to it, if the foreground stays with another program.
+    FLASHWINFO flash{sizeof flash, m_hWnd, FLASHW_ALL | FLASHW_TIMERNOFG, 0, 0};
+    ::FlashWindowEx(&flash);
+    constexpr DWORD kLiveRegionChanged = 0x8019;  // EVENT_OBJECT_LIVEREGIONCHANGED, Windows 8
+    ::NotifyWinEvent(kLiveRegionChanged, GetDlgItem(IDC_COUNTDOWN_LABEL), OBJID_CLIENT, CHILDID_SELF);
+}
+
+bool CVantrelDlg::OnShowWindow(WPARAM wParam, LPARAM, LRESULT&) {
+    if (wParam != FALSE && !m_bAnnounced) {
+        m_bAnnounced = true;
+        Announce();
+    }
+    return false;
+}
+
+bool CVantrelDlg::OnDestroy(WPARAM, LPARAM, LRESULT&) {
+    m_accessible.Clear();
+    return false;
+}
+
 void CVantrelDlg::ApplyDpi(int dpi) {
     m_progress.SetDpi(dpi);
     HINSTANCE instance = fw::WinApp::Current()->m_hInstance;
@@ -340,12 +384,15 @@ void CVantrelDlg::OnTimer(UINT_PTR id) {
     if (!HasTaskFiles()) return;
     const bool cancelFlag =
         id == kTimerCancelFlag && m_platform.FileExists(m_paths.m_szCancelFlagPath.c_str());
+    const bool wasRed = m_state.m_bBarRed;
     const vantrel::Effects effects =
         vantrel::OnTimer(m_state, static_cast<vantrel::TimerId>(id), cancelFlag);
     if (m_state.m_phase == vantrel::Phase::kClosed && !effects.empty()) {
         m_log.Write(id == kTimerCancelFlag ? "cancel flag seen" : "countdown ran out");
     }
     Apply(effects);
+    // Back from a postpone, urgent: the one other moment to draw attention.
+    if (!wasRed && m_state.m_bBarRed && m_state.m_phase == vantrel::Phase::kPostponedUrgent) Announce();
 }
 
 void CVantrelDlg::OnActNow() {

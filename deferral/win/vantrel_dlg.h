@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "accessible_names.h"
 #include "framework/controls.h"
 #include "framework/dialog.h"
 #include "countdown.h"
@@ -38,7 +39,12 @@ private:
     bool OnPaint(WPARAM, LPARAM, LRESULT& result);
     bool OnQueryDragIcon(WPARAM, LPARAM, LRESULT& result);
     bool OnTimerMessage(WPARAM wParam, LPARAM, LRESULT& result);
-    bool OnShowWindow(WPARAM, LPARAM, LRESULT&) { return false; }
+    bool OnShowWindow(WPARAM wParam, LPARAM, LRESULT&);
+    bool OnDestroy(WPARAM, LPARAM, LRESULT&);
+    // Names for screen readers where a control's own text gives none.
+    void Annotate();
+    // Draws the user's eye and a screen reader's ear, as the prompt appears or returns urgent.
+    void Announce() const;
     bool OnActivate(WPARAM wParam, LPARAM, LRESULT& result);
     bool OnDpiChanged(WPARAM wParam, LPARAM, LRESULT&);
     // The bar's bevel and the icons for the window's DPI.
@@ -77,4 +83,6 @@ private:
     vantrel::WinPlatform m_platform;  // before the catalogue, which reads through it
     vantrel::TextCatalogue m_catalogue{m_platform};
     DiagnosticLog m_log{L"PLIMSAY_LOG", "plimsay"};
+    AccessibleNames m_accessible;
+    bool m_bAnnounced = false;  // the first showing
 };
