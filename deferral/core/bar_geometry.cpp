@@ -90,6 +90,12 @@ Colour InkColour(const BarShades& shades, BarInk ink) {
     return shades.m_crBar;
 }
 
+int BevelScale(int dpi) {
+    constexpr int kHighest = 96 * 16;  // far beyond any screen, and no overflow below it
+    if (dpi < 96) return 1;
+    return ((dpi < kHighest ? dpi : kHighest) + 48) / 96;
+}
+
 std::array<BevelOp, kBevelOpCount> BevelOps(int width, int height) {
     const int L = 0, T = 0, R = width, B = height;
     using I = BarInk;

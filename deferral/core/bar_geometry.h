@@ -58,6 +58,10 @@ struct BevelOp {
 
 inline constexpr std::size_t kBevelOpCount = 17;
 
+// The whole factor the bar is enlarged by at `dpi`: 1 up to 143 DPI (so 96 and 120 DPI draw
+// the same pixels), 2 from 144, 3 from 240; 1 for a DPI that makes no sense.
+int BevelScale(int dpi);
+
 // The bevel over a filled part `width` pixels wide (at least 1) and `height` high.
 std::array<BevelOp, kBevelOpCount> BevelOps(int width, int height);
 

@@ -22,6 +22,13 @@ void CMacProgressCtrl::SetBarColor(std::uint32_t colour) {
     RebuildPens();
 }
 
+void CMacProgressCtrl::SetDpi(int dpi) {
+    const int scale = vantrel::BevelScale(dpi);
+    if (scale == m_scale) return;
+    m_scale = scale;
+    if (m_hWnd != nullptr) ::InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
 void CMacProgressCtrl::ComputeShades() {
     // The system's edge colours of this moment; a later change shows at the next colour.
     m_shades = vantrel::ComputeShades(m_shades.m_crBar, ::GetSysColor(COLOR_3DDKSHADOW),
@@ -71,10 +78,14 @@ LRESULT CMacProgressCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     }
 }
 
-int CMacProgressCtrl::FilledWidth(int position) const {
+SIZE CMacProgressCtrl::PictureSize() const {
     RECT client{};
     GetClientRect(&client);
-    return vantrel::FilledWidth(m_range.iLow, m_range.iHigh, position, client.right);
+    return {(client.right + m_scale - 1) / m_scale, (client.bottom + m_scale - 1) / m_scale};
+}
+
+int CMacProgressCtrl::FilledWidth(int position) const {
+    return vantrel::FilledWidth(m_range.iLow, m_range.iHigh, position, PictureSize().cx);
 }
 
 PBRANGE CMacProgressCtrl::Range() const {
@@ -100,8 +111,10 @@ LRESULT CMacProgressCtrl::SetPosition(int position) {
 
 void CMacProgressCtrl::OnPaint() {
     fw::PaintDc dc(m_hWnd);
-    RECT client{};
-    GetClientRect(&client);
+    // At a high DPI, today's bar at 1/s size with each pixel an s by s square: the bevel
+    // keeps its proportions and every colour stays exact.
+    const SIZE size = PictureSize();
+    const RECT client{0, 0, size.cx, size.cy};
     fw::DoubleBuffer buffer(dc.get(), client.right, client.bottom);
     const fw::UniqueBrush fill(::CreateSolidBrush(m_shades.m_crTint3));
     const fw::UniqueBrush background(::CreateSolidBrush(::GetSysColor(COLOR_BTNFACE)));
@@ -111,7 +124,7 @@ void CMacProgressCtrl::OnPaint() {
     filled.right = FilledWidth(m_position);
     ::FillRect(buffer.get(), &filled, fill.get());
     if (filled.right != 0) PaintHorizontalBar(buffer.get(), filled);
-    buffer.Present();
+    buffer.Present(m_scale);
 }
 
 void CMacProgressCtrl::PaintHorizontalBar(HDC dc, RECT filled) const {

@@ -19,6 +19,8 @@ public:
 
     // A new base colour; the caller redraws the bar.
     void SetBarColor(std::uint32_t colour);
+    // The DPI of the bar's window, which sets the bevel's scale; repaints when that changes.
+    void SetDpi(int dpi);
 
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -27,7 +29,9 @@ private:
     void ComputeShades();
     void RebuildPens();
     void ReleasePens();
-    int FilledWidth(int position) const;  // in pixels, of the client area
+    // The bar is drawn at 1/m_scale of its client size, rounded up, then enlarged.
+    SIZE PictureSize() const;
+    int FilledWidth(int position) const;  // in pixels of that picture
     PBRANGE Range() const;
     LRESULT SetPosition(int position);  // gives the previous one
     void OnPaint();
@@ -46,4 +50,5 @@ private:
     // position within it; the control's own position is unused.
     PBRANGE m_range{0, 100};
     int m_position = 0;
+    int m_scale = 1;
 };

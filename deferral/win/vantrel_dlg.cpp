@@ -1,8 +1,11 @@
 #include "vantrel_dlg.h"
 
+#include <utility>
+
 #include "dialog_texts.h"
 #include "feedback.h"
 #include "framework/app.h"
+#include "framework/dpi.h"
 #include "framework/gdi.h"
 #include "number.h"
 #include "resource.h"
@@ -42,6 +45,12 @@ int ControlOf(vantrel::TextTarget target) {
     return 0;
 }
 
+std::wstring TextOf(HWND window) {
+    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
 // A static repaints at every new text, even an equal one, and the minutes change only once
 // a minute: a text that is already shown is not set again.
 void SetChangedText(HWND control, const std::wstring& text) {
@@ -63,13 +72,15 @@ const fw::MessageMapEntry<CVantrelDlg> CVantrelDlg::kMessageMap[] = {
     fw::MapCommand(IDC_POSTPONE, BN_CLICKED, &CVantrelDlg::OnPostpone),
     fw::MapMessage(WM_TIMER, &CVantrelDlg::OnTimerMessage),
     fw::MapMessage(WM_SHOWWINDOW, &CVantrelDlg::OnShowWindow),
+    fw::MapMessage(WM_ACTIVATE, &CVantrelDlg::OnActivate),
+    fw::MapMessage(WM_SETFOCUS, &CVantrelDlg::OnSetFocus),
+    fw::MapMessage(WM_DPICHANGED, &CVantrelDlg::OnDpiChanged),
+    fw::MapMessage(WM_DESTROY, &CVantrelDlg::OnDestroy),
     fw::MapNotify(IDC_SLIDER, NM_CUSTOMDRAW, &CVantrelDlg::OnSliderNotify),
     fw::MapNotify(IDC_SLIDER, NM_RELEASEDCAPTURE, &CVantrelDlg::OnSliderNotify),
 };
 
-CVantrelDlg::CVantrelDlg() : fw::Dialog(IDD_VANTREL_DIALOG) {
-    m_hIcon = ::LoadIconW(fw::WinApp::Current()->m_hInstance, MAKEINTRESOURCEW(IDR_MAINFRAME));
-}
+CVantrelDlg::CVantrelDlg() : fw::Dialog(IDD_VANTREL_DIALOG) {}
 
 void CVantrelDlg::DoDataExchange(fw::DataExchange& exchange) {
     fw::DDX_Control(exchange, IDC_PROGRESS, m_progress);
@@ -103,14 +114,15 @@ BOOL CVantrelDlg::OnInitDialog() {
     m_state.m_bCancel = false;
     m_state.m_nCountdownLength = m_state.m_nDelay;
     InitDialogTexts();
+    Annotate();
     UpdatePostponeAndCountdown();
 
-    SetIcon(m_hIcon, TRUE);
-    SetIcon(m_hIcon, FALSE);
+    ApplyDpi(fw::WindowDpi(m_hWnd));
     SetTimer(kTimerCountdown, kTimerPeriodMs);
     SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     SetTimer(kTimerCancelFlag, kTimerPeriodMs);
-    return TRUE;
+    PlaceFocus();
+    return FALSE;
 }
 
 bool CVantrelDlg::ReadTaskSettings() {
@@ -190,6 +202,8 @@ void CVantrelDlg::Apply(const vantrel::Effects& effects) {
             case Kind::kDisablePostpone:
                 EnableDlgItem(IDC_POSTPONE, FALSE);
                 EnableDlgItem(IDC_SLIDER, FALSE);
+                // The focus was on one of them (Windows leaves it there, Wine drops it).
+                if (!::IsWindowEnabled(::GetFocus())) PlaceFocus();
                 break;
             case Kind::kShowCountdown: {
                 const vantrel::CountdownDigits digits = vantrel::FormatCountdown(value);
@@ -262,13 +276,105 @@ bool CVantrelDlg::OnPaint(WPARAM, LPARAM, LRESULT&) {
     GetClientRect(&client);
     const int x = (client.right - client.left - iconWidth + 1) / 2;
     const int y = (client.bottom - client.top - iconHeight + 1) / 2;
-    ::DrawIcon(dc.get(), x, y, m_hIcon);
+    ::DrawIcon(dc.get(), x, y, m_hIcon.get());
     return true;
 }
 
 bool CVantrelDlg::OnQueryDragIcon(WPARAM, LPARAM, LRESULT& result) {
-    result = reinterpret_cast<LRESULT>(m_hIcon);
+    result = reinterpret_cast<LRESULT>(m_hIcon.get());
     return true;
+}
+
+// A Space or Enter typed into another program as the prompt takes the foreground must not
+// press "Reboot now", so the focus the dialog places goes to the read-only message, which
+// does nothing with either key, whenever it would land on that button.
+void CVantrelDlg::PlaceFocus() const {
+    HWND target = ::GetNextDlgTabItem(m_hWnd, nullptr, FALSE);
+    if (target == nullptr || target == GetDlgItem(IDC_ACT_NOW)) target = GetDlgItem(IDC_MESSAGE);
+    ::SetFocus(target);
+}
+
+// In place of the dialog manager's restore, which falls back on the first tab stop.
+void CVantrelDlg::RestoreFocus() const {
+    if (IsIconic()) return;
+    const HWND saved = m_hSavedFocus;
+    if (saved != nullptr && ::IsChild(m_hWnd, saved) && ::IsWindowEnabled(saved)) {
+        ::SetFocus(saved);  // the user's choice, kept
+    } else {
+        PlaceFocus();
+    }
+}
+
+bool CVantrelDlg::OnActivate(WPARAM wParam, LPARAM, LRESULT& result) {
+    if (LOWORD(wParam) == WA_INACTIVE) {
+        const HWND focus = ::GetFocus();
+        m_hSavedFocus = ::IsChild(m_hWnd, focus) ? focus : nullptr;
+        return false;
+    }
+    RestoreFocus();
+    result = 0;
+    return true;
+}
+
+bool CVantrelDlg::OnSetFocus(WPARAM, LPARAM, LRESULT& result) {
+    RestoreFocus();
+    result = 0;
+    return true;
+}
+
+void CVantrelDlg::Annotate() {
+    // MSAA would name a textless control after the static before it in z-order: the slider
+    // would get no name and the bar "sec".
+    // The message box is named after the caption (0).
+    const int named[][2] = {{IDC_SLIDER, IDC_POSTPONE_LABEL}, {IDC_PROGRESS, IDC_COUNTDOWN_LABEL},
+                            {IDC_MESSAGE, 0}};
+    for (const auto& [control, label] : named) {
+        m_accessible.SetName(GetDlgItem(control),
+                             TextOf(label != 0 ? GetDlgItem(label) : m_hWnd).c_str());
+    }
+    // Read with the dialog's name as it opens.
+    m_accessible.SetDescription(m_hWnd, TextOf(GetDlgItem(IDC_MESSAGE)).c_str());
+    m_accessible.SetPoliteLiveRegion(GetDlgItem(IDC_COUNTDOWN_LABEL));
+}
+
+void CVantrelDlg::Announce() const {
+    // Until the user comes to it, if the foreground stays with another program.
+    FLASHWINFO flash{sizeof flash, m_hWnd, FLASHW_ALL | FLASHW_TIMERNOFG, 0, 0};
+    ::FlashWindowEx(&flash);
+    constexpr DWORD kLiveRegionChanged = 0x8019;  // EVENT_OBJECT_LIVEREGIONCHANGED, Windows 8
+    ::NotifyWinEvent(kLiveRegionChanged, GetDlgItem(IDC_COUNTDOWN_LABEL), OBJID_CLIENT, CHILDID_SELF);
+}
+
+bool CVantrelDlg::OnShowWindow(WPARAM wParam, LPARAM, LRESULT&) {
+    if (wParam != FALSE && !m_bAnnounced) {
+        m_bAnnounced = true;
+        Announce();
+    }
+    return false;
+}
+
+bool CVantrelDlg::OnDestroy(WPARAM, LPARAM, LRESULT&) {
+    m_accessible.Clear();
+    return false;
+}
+
+void CVantrelDlg::ApplyDpi(int dpi) {
+    m_progress.SetDpi(dpi);
+    HINSTANCE instance = fw::WinApp::Current()->m_hInstance;
+    fw::UniqueIcon big = fw::LoadIconForDpi(instance, IDR_MAINFRAME, 32, dpi);
+    fw::UniqueIcon small = fw::LoadIconForDpi(instance, IDR_MAINFRAME, 16, dpi);
+    // The window lets go of the old icons before they are destroyed.
+    SetIcon(big.get(), TRUE);
+    SetIcon(small.get(), FALSE);
+    m_hIcon = std::move(big);
+    m_hSmallIcon = std::move(small);
+}
+
+// Per-monitor aware, the dialog moved to a monitor of another scale: the system rescales
+// the template dialog, its font and its controls; the bar's bevel and the icons are ours.
+bool CVantrelDlg::OnDpiChanged(WPARAM wParam, LPARAM, LRESULT&) {
+    ApplyDpi(HIWORD(wParam));
+    return false;
 }
 
 bool CVantrelDlg::OnTimerMessage(WPARAM wParam, LPARAM, LRESULT&) {
@@ -280,12 +386,15 @@ void CVantrelDlg::OnTimer(UINT_PTR id) {
     if (!HasTaskFiles()) return;
     const bool cancelFlag =
         id == kTimerCancelFlag && m_platform.FileExists(m_paths.m_szCancelFlagPath.c_str());
+    const bool wasRed = m_state.m_bBarRed;
     const vantrel::Effects effects =
         vantrel::OnTimer(m_state, static_cast<vantrel::TimerId>(id), cancelFlag);
     if (m_state.m_phase == vantrel::Phase::kClosed && !effects.empty()) {
         m_log.Write(id == kTimerCancelFlag ? "cancel flag seen" : "countdown ran out");
     }
     Apply(effects);
+    // Back from a postpone, urgent: the one other moment to draw attention.
+    if (!wasRed && m_state.m_bBarRed && m_state.m_phase == vantrel::Phase::kPostponedUrgent) Announce();
 }
 
 void CVantrelDlg::OnActNow() {

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "accessible_names.h"
 #include "framework/controls.h"
 #include "framework/dialog.h"
 #include "countdown.h"
@@ -10,6 +11,7 @@
 #include "dialog_texts.h"
 #include "framework/message_map.h"
 #include "mac_progress_ctrl.h"
+#include "postpone_slider.h"
 #include "prompt_state.h"
 #include "task_paths.h"
 #include "text_catalogue.h"
@@ -40,7 +42,20 @@ private:
     bool OnPaint(WPARAM, LPARAM, LRESULT& result);
     bool OnQueryDragIcon(WPARAM, LPARAM, LRESULT& result);
     bool OnTimerMessage(WPARAM wParam, LPARAM, LRESULT& result);
-    bool OnShowWindow(WPARAM, LPARAM, LRESULT&) { return false; }
+    bool OnShowWindow(WPARAM wParam, LPARAM, LRESULT&);
+    bool OnDestroy(WPARAM, LPARAM, LRESULT&);
+    // Names for screen readers where a control's own text gives none.
+    void Annotate();
+    // Draws the user's eye and a screen reader's ear, as the prompt appears or returns urgent.
+    void Announce() const;
+    bool OnActivate(WPARAM wParam, LPARAM, LRESULT& result);
+    bool OnDpiChanged(WPARAM wParam, LPARAM, LRESULT&);
+    // The bar's bevel and the icons for the window's DPI.
+    void ApplyDpi(int dpi);
+    bool OnSetFocus(WPARAM, LPARAM, LRESULT& result);
+    // The focus the dialog places itself: never on "Reboot now".
+    void PlaceFocus() const;
+    void RestoreFocus() const;
     void OnCancelClicked();
     void OnMessageChange() {}
     void OnSliderValueClicked() {}
@@ -56,16 +71,21 @@ private:
 
     static const fw::MessageMapEntry<CVantrelDlg> kMessageMap[];
 
-    HICON m_hIcon = nullptr;
+    fw::UniqueIcon m_hIcon;
+    fw::UniqueIcon m_hSmallIcon;
+    // The control that had the focus when the dialog last lost the activation.
+    HWND m_hSavedFocus = nullptr;
     // The countdown's digits, set every second: looked up once (a round trip under Wine).
     HWND m_hMinutes = nullptr;
     HWND m_hSeconds = nullptr;
     CMacProgressCtrl m_progress;
-    fw::SliderCtrl m_slider;
+    CPostponeSlider m_slider;
     vantrel::PromptState m_state;
     vantrel::TaskPaths m_paths;
     vantrel::ShortText m_szCountdownLabel;
     vantrel::WinPlatform m_platform;  // before the catalogue, which reads through it
     vantrel::TextCatalogue m_catalogue{m_platform};
     DiagnosticLog m_log{L"PLIMSAY_LOG", "plimsay"};
+    AccessibleNames m_accessible;
+    bool m_bAnnounced = false;  // the first showing
 };

@@ -2,6 +2,7 @@
 // button and the caption must fit its control when drawn in that control's own font. Under
 // Wine the widths mean something only with the fonts that wine_env_fonts (scripts/
 // wine_env.sh) maps, so the test checks that they are in effect.
+// ctest runs it at 96, 120, 144 and 192 DPI (tests/e2e/at_dpi.cmake).
 // One language alone: --gtest_filter=*/TextFit.*/de_DE_*
 #include <windows.h>
 #include <commctrl.h>
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -230,6 +232,12 @@ TEST_P(TextFit, EveryTextFitsItsControl) {
         for (const auto& [script, narrow, wide] : kScriptProbes) {
             ASSERT_LT(controlFont.Width(narrow), controlFont.Width(wide)) << "no " << script << " glyphs";
         }
+    }
+
+    // The DPI the ctest entry set up: without it every row would pass at 96 once more.
+    char dpi[8] = {};
+    if (::GetEnvironmentVariableA("VANTREL_FIT_DPI", dpi, sizeof dpi) > 0) {
+        ASSERT_EQ(controlFont.Dpi(), std::atoi(dpi));
     }
 
     const int buttonMargin = 2 * ::MulDiv(kButtonMarginPerSideAt96Dpi, controlFont.Dpi(), 96);

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "dialog_template.h"
 #include "prompt_run.h"
 
@@ -76,8 +78,13 @@ TEST(DialogTemplate, CarriesTheIconAndTheManifest) {
     HMODULE image = ::LoadLibraryExW(Plimsay().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(image, nullptr);
     EXPECT_NE(::FindResourceW(image, MAKEINTRESOURCEW(137), MAKEINTRESOURCEW(14)), nullptr);
-    // Each size decodes, the larger ones stored as PNG included.
-    for (int size : {16, 24, 32, 48}) {
+    // Each size is stored, not scaled from another, and decodes.
+    HRSRC group = ::FindResourceW(image, MAKEINTRESOURCEW(137), MAKEINTRESOURCEW(14));
+    const auto* directory = static_cast<const BYTE*>(::LockResource(::LoadResource(image, group)));
+    std::vector<int> stored;  // GRPICONDIR: 6 bytes, then 14 a size, its width first (0: 256)
+    for (int i = 0; i < directory[4]; ++i) stored.push_back(directory[6 + 14 * i] == 0 ? 256 : directory[6 + 14 * i]);
+    EXPECT_EQ(stored, (std::vector<int>{16, 20, 24, 32, 40, 48, 64, 256}));
+    for (int size : {16, 20, 24, 32, 40, 48, 64, 256}) {
         HICON icon = static_cast<HICON>(
             ::LoadImageW(image, MAKEINTRESOURCEW(137), IMAGE_ICON, size, size, 0));
         ASSERT_NE(icon, nullptr) << size;
@@ -96,6 +103,7 @@ TEST(DialogTemplate, CarriesTheIconAndTheManifest) {
                            ::SizeofResource(image, manifest));
     EXPECT_NE(text.find("level=\"asInvoker\" uiAccess=\"false\""), std::string::npos);
     EXPECT_NE(text.find("<dpiAware"), std::string::npos);
+    EXPECT_NE(text.find(">PerMonitorV2, PerMonitor</dpiAwareness>"), std::string::npos);
     EXPECT_NE(text.find("Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
               std::string::npos);
     ::FreeLibrary(image);

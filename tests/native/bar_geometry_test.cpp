@@ -76,6 +76,13 @@ TEST(BarWidth, IsComputedInSinglePrecision) {
     }
 }
 
+TEST(BarBevel, ScalesByWholeStepsOfTheDpi) {
+    const int cases[][2] = {{96, 1},  {120, 1}, {143, 1},      {144, 2}, {192, 2},
+                            {240, 3}, {288, 3}, {0, 1},        {-96, 1}, {72, 1},
+                            {INT32_MAX, 16}};
+    for (const auto& [dpi, scale] : cases) EXPECT_EQ(BevelScale(dpi), scale) << dpi;
+}
+
 // Each of the bar's colours as a letter: B base, 1-3 tints, S and s shades, m edge midpoint,
 // e edge, . background.
 const BarShades kLetters = [] {

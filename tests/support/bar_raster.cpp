@@ -19,7 +19,16 @@ void PixelGrid::Segment(vantrel::BarPoint a, vantrel::BarPoint b, vantrel::Colou
 }
 
 PixelGrid RenderBar(int width, int height, int lower, int upper, int position,
-                    const vantrel::BarShades& shades, vantrel::Colour buttonFace) {
+                    const vantrel::BarShades& shades, vantrel::Colour buttonFace, int scale) {
+    if (scale > 1) {
+        const PixelGrid small = RenderBar((width + scale - 1) / scale, (height + scale - 1) / scale,
+                                          lower, upper, position, shades, buttonFace);
+        PixelGrid grid(width, height, buttonFace);
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) grid.Set(x, y, small.at(x / scale, y / scale));
+        }
+        return grid;
+    }
     PixelGrid grid(width, height, buttonFace);
     const int filled = vantrel::FilledWidth(lower, upper, position, width);
     grid.FillColumns(filled, shades.m_crTint3);

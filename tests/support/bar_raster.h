@@ -37,9 +37,11 @@ private:
     std::vector<vantrel::Colour> m_pixels;
 };
 
-// What the bar's paint should leave in its client area of width by height pixels.
+// What the bar's paint should leave in its client area of width by height pixels. At a
+// `scale` above 1, the bar of 1/scale the size (rounded up) with each pixel made a square,
+// cut to the client area.
 PixelGrid RenderBar(int width, int height, int lower, int upper, int position,
-                    const vantrel::BarShades& shades, vantrel::Colour buttonFace);
+                    const vantrel::BarShades& shades, vantrel::Colour buttonFace, int scale = 1);
 
 // The first pixel where two grids differ, as text, or "" when they are equal.
 std::string FirstDifference(const PixelGrid& expected, const PixelGrid& actual);

@@ -41,7 +41,7 @@ PixelGrid CaptureClient(HWND window) {
     return grid;
 }
 
-PixelGrid ExpectedBar(HWND bar, vantrel::Colour baseColour) {
+PixelGrid ExpectedBar(HWND bar, vantrel::Colour baseColour, int scale) {
     RECT client{};
     ::GetClientRect(bar, &client);
     // Without a structure to fill, so that this works on another process's bar too.
@@ -51,15 +51,15 @@ PixelGrid ExpectedBar(HWND bar, vantrel::Colour baseColour) {
     const vantrel::BarShades shades = vantrel::ComputeShades(
         baseColour, ::GetSysColor(COLOR_3DDKSHADOW), ::GetSysColor(COLOR_BTNSHADOW));
     return RenderBar(client.right, client.bottom, lower, upper, position, shades,
-                     ::GetSysColor(COLOR_BTNFACE));
+                     ::GetSysColor(COLOR_BTNFACE), scale);
 }
 
-std::string WaitForBar(HWND bar, vantrel::Colour baseColour, DWORD timeoutMs) {
+std::string WaitForBar(HWND bar, vantrel::Colour baseColour, DWORD timeoutMs, int scale) {
     const ULONGLONG end = ::GetTickCount64() + timeoutMs;
     for (;;) {
         ::RedrawWindow(bar, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
         const std::string difference =
-            FirstDifference(ExpectedBar(bar, baseColour), CaptureClient(bar));
+            FirstDifference(ExpectedBar(bar, baseColour, scale), CaptureClient(bar));
         if (difference.empty() || ::GetTickCount64() >= end) return difference;
         ::Sleep(50);
     }

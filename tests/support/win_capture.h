@@ -17,10 +17,11 @@ namespace testsupport {
 
 PixelGrid CaptureClient(HWND window);
 
-// What the bar `bar` should show with its present range and position and `baseColour`.
-PixelGrid ExpectedBar(HWND bar, vantrel::Colour baseColour);
+// What the bar `bar` should show with its present range and position and `baseColour`,
+// enlarged by `scale` (vantrel::BevelScale of its DPI).
+PixelGrid ExpectedBar(HWND bar, vantrel::Colour baseColour, int scale = 1);
 
 // "" once the bar on screen matches ExpectedBar, else the last difference found.
-std::string WaitForBar(HWND bar, vantrel::Colour baseColour, DWORD timeoutMs = 2000);
+std::string WaitForBar(HWND bar, vantrel::Colour baseColour, DWORD timeoutMs = 2000, int scale = 1);
 
 }  // namespace testsupport

@@ -127,6 +127,18 @@ TEST_F(BarControlTest, ExtremeSizesAndRangesStillMatch) {
     }
 }
 
+TEST_F(BarControlTest, At192DpiTheBevelIsTwiceAsDeep) {
+    SetClientSize(385, 41);  // the dialog's bar at 192 DPI, an odd height cut at the bottom
+    m_bar.SetDpi(192);
+    Show(255, 0, 900, 450);
+    EXPECT_EQ(testsupport::WaitForBar(m_bar.m_hWnd, 255, 2000, 2), "");
+    // Worked by hand: the base-colour frame is two pixels wide, so (1, 1) is no longer the
+    // first tint it is at 96 DPI.
+    EXPECT_EQ(testsupport::CaptureClient(m_bar.m_hWnd).at(1, 1), 255u);
+    m_bar.SetDpi(120);  // back to the pixels of 96 DPI
+    EXPECT_EQ(testsupport::WaitForBar(m_bar.m_hWnd, 255), "");
+}
+
 // Counts the paints that reach the bar, before its own handling.
 LRESULT CALLBACK CountPaints(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                              DWORD_PTR paints) {

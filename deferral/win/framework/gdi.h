@@ -62,9 +62,16 @@ public:
 
     HDC get() const { return m_dc.get(); }
 
-    // Copies the whole buffer to the target at the origin, in one step.
-    void Present() const {
-        ::BitBlt(m_target, 0, 0, m_width, m_height, m_dc.get(), 0, 0, SRCCOPY);
+    // Copies the whole buffer to the target at the origin, in one step, each pixel made a
+    // `scale` by `scale` square of the same colour.
+    void Present(int scale = 1) const {
+        if (scale == 1) {
+            ::BitBlt(m_target, 0, 0, m_width, m_height, m_dc.get(), 0, 0, SRCCOPY);
+            return;
+        }
+        ::SetStretchBltMode(m_target, COLORONCOLOR);
+        ::StretchBlt(m_target, 0, 0, m_width * scale, m_height * scale, m_dc.get(), 0, 0, m_width,
+                     m_height, SRCCOPY);
     }
 
 private:

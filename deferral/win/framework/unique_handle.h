@@ -59,6 +59,11 @@ struct KernelTraits {
     static void Close(HANDLE handle) { ::CloseHandle(handle); }
 };
 
+struct IconTraits {
+    static HICON Invalid() { return nullptr; }
+    static void Close(HICON icon) { ::DestroyIcon(icon); }
+};
+
 template <typename T>
 using UniqueGdi = UniqueResource<T, GdiTraits<T>>;
 using UniquePen = UniqueGdi<HPEN>;
@@ -67,5 +72,6 @@ using UniqueBitmap = UniqueGdi<HBITMAP>;
 using UniqueMemoryDc = UniqueResource<HDC, MemoryDcTraits>;
 using UniqueFile = UniqueResource<HANDLE, FileTraits>;
 using UniqueHandle = UniqueResource<HANDLE, KernelTraits>;
+using UniqueIcon = UniqueResource<HICON, IconTraits>;
 
 }  // namespace fw
