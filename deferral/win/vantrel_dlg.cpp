@@ -69,6 +69,11 @@ const fw::MessageMapEntry<CVantrelDlg> CVantrelDlg::kMessageMap[] = {
 
 CVantrelDlg::CVantrelDlg() : fw::Dialog(IDD_VANTREL_DIALOG) {
     m_hIcon = ::LoadIconW(fw::WinApp::Current()->m_hInstance, MAKEINTRESOURCEW(IDR_MAINFRAME));
+    // Read before the dialog is made: its language decides whether it is mirrored.
+    m_catalogue.m_szDirectory = kLanguageDirectory;
+    m_catalogue.m_propFile.KeepOnly(vantrel::kDialogSection, {std::begin(vantrel::kDialogKeys),
+                                                              std::end(vantrel::kDialogKeys)});
+    m_catalogue.Load();  // without it every text is its default
 }
 
 void CVantrelDlg::DoDataExchange(fw::DataExchange& exchange) {
@@ -139,10 +144,6 @@ void CVantrelDlg::WriteFeedback(bool afterPostpone) {
 }
 
 void CVantrelDlg::InitDialogTexts() {
-    m_catalogue.m_szDirectory = kLanguageDirectory;
-    m_catalogue.m_propFile.KeepOnly(vantrel::kDialogSection, {std::begin(vantrel::kDialogKeys),
-                                                              std::end(vantrel::kDialogKeys)});
-    m_catalogue.Load();  // without it every text is its default
     const vantrel::DialogTextPlan plan =
         vantrel::PlanDialogTexts(m_platform, m_paths, m_state.m_szAction.view(),
                                  [this](const char* key, const char* fallback) {

@@ -17,7 +17,8 @@ namespace testsupport {
 
 PixelGrid CaptureClient(HWND window);
 
-// What the bar `bar` should show with its present range and position and `baseColour`.
+// What the bar `bar` should show with its present range and position and `baseColour`;
+// reflected when the bar is mirrored.
 PixelGrid ExpectedBar(HWND bar, vantrel::Colour baseColour);
 
 // "" once the bar on screen matches ExpectedBar, else the last difference found.
