@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Makes the README's pictures under docs/: the real prompt under Wine, in a private Xvfb
 # display and Wine prefix (build/wine-prefix), with the fonts the fit check uses.
+# With arguments, pictures of those scenes instead, as build/screenshot-<scene>.png: any
+# shipped locale, e.g. `scripts/screenshots.sh he_IL th_TH-shutdown`.
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 build_root=${BUILD_ROOT:-$repo/build}
@@ -16,10 +18,36 @@ wine_env_prefix "$build_root/wine-prefix" desktop
 wine_env_fonts
 export LANG=en_US.UTF-8 LC_ALL=
 tool_dir="$build_root/win64/tests/e2e"
-for scene in reboot shutdown postponed german; do
+
+# Wine lays out Arabic, Hebrew and Thai labels with the dialog font's own glyphs only (font
+# links are not followed there), so their pictures use a dialog font that has the script.
+scene_face() {
+  case "$1" in
+    arabic* | ar_* | he_*) echo "DejaVu Sans" ;;
+    th_*) echo "Loma" ;;
+  esac
+}
+dialog_face() {
+  local reg="$WINEPREFIX/face.reg" name
+  printf 'REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]\n' >"$reg"
+  for name in "Microsoft Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2"; do
+    printf '"%s"="%s"\n' "$name" "$1" >>"$reg"
+  done
+  timeout 60 "$WINE64" regedit /S "Z:${reg//\//\\}" >/dev/null 2>&1
+  timeout 60 wineserver -w >/dev/null 2>&1 || true
+}
+
+scenes=(reboot shutdown postponed german arabic)
+[ $# -gt 0 ] && scenes=("$@")
+for scene in "${scenes[@]}"; do
   bmp="$build_root/screenshot-$scene.bmp"
+  png="$repo/docs/prompt-$scene.png"
+  [ $# -gt 0 ] && png="$build_root/screenshot-$scene.png"
+  face=$(scene_face "$scene")
+  [ -z "$face" ] || dialog_face "$face"
   timeout 120 "$WINE64" "$tool_dir/docs_screenshot.exe" "$scene" "Z:${bmp//\//\\}"
+  [ -z "$face" ] || dialog_face "Liberation Sans"
   # No time or date chunks, so that the same picture gives the same file.
-  convert "$bmp" -strip -define png:exclude-chunks=date,time "$repo/docs/prompt-$scene.png"
-  echo "docs/prompt-$scene.png"
+  convert "$bmp" -strip -define png:exclude-chunks=date,time "$png"
+  echo "$png"
 done
