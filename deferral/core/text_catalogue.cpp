@@ -278,8 +278,17 @@ std::string TextCatalogue::FindLocale(std::uint32_t langId) const {
     return {};
 }
 
+bool IsRightToLeftLocale(std::string_view locale) {
+    const std::string_view language = locale.substr(0, locale.find('_'));
+    for (std::string_view rtl : {"ar", "fa", "he", "ps", "ug", "ur", "yi"}) {
+        if (language == rtl) return true;
+    }
+    return false;
+}
+
 bool TextCatalogue::Load() {
     m_szLoadedFile.clear();
+    m_szLoadedLocale.clear();
     const std::uint32_t language = m_platform.UserUiLanguage();
     if (!LoadLanguageMap(m_szDirectory + "\\i18n.ini", language)) return false;
     std::string locale = FindLocale(language);
@@ -287,8 +296,10 @@ bool TextCatalogue::Load() {
     for (std::string path : {m_szDirectory + "\\" + locale + ".prop", m_szDirectory + "/en_US.prop"}) {
         if (m_propFile.Load(m_platform, path)) {
             m_szLoadedFile = std::move(path);
+            m_szLoadedLocale = locale;
             return true;
         }
+        locale = "en_US";
     }
     return false;
 }

@@ -80,6 +80,9 @@ private:
 std::vector<LanguageEntry> ParseLanguageMap(std::string_view text,
                                             std::optional<std::uint32_t> only = std::nullopt);
 
+// Whether a locale name ("ar_SA", "he_IL") is of a language written right to left.
+bool IsRightToLeftLocale(std::string_view locale);
+
 class TextCatalogue {
 public:
     explicit TextCatalogue(Platform& platform) : m_platform(platform) {}
@@ -98,6 +101,11 @@ public:
     PropertyFile m_propFile;
     std::vector<LanguageEntry> m_languages;
     std::string m_szLoadedFile;  // the property file read, empty for the built-in texts
+    std::string m_szLoadedLocale;  // its locale: the user's, en_US after a fallback, or empty
+
+    // Whether the texts read are of a right-to-left language: the dialog is mirrored for
+    // them. A fallback to English is not, whatever the user's language.
+    bool RightToLeft() const { return IsRightToLeftLocale(m_szLoadedLocale); }
 
 private:
     Platform& m_platform;

@@ -35,6 +35,8 @@ BOOL CVantrelApp::InitInstance() {
     fw::WinApp::InitInstance();
 
     CVantrelDlg dialog;
+    // Arabic and Hebrew mirror the whole dialog; a window takes its layout when it is made.
+    if (dialog.RightToLeft()) ::SetProcessDefaultLayout(LAYOUT_RTL);
     dialog.DoModal();
     // The program ends with the dialog; there is no message loop of its own.
     return FALSE;

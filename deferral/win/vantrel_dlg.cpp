@@ -80,7 +80,13 @@ const fw::MessageMapEntry<CVantrelDlg> CVantrelDlg::kMessageMap[] = {
     fw::MapNotify(IDC_SLIDER, NM_RELEASEDCAPTURE, &CVantrelDlg::OnSliderNotify),
 };
 
-CVantrelDlg::CVantrelDlg() : fw::Dialog(IDD_VANTREL_DIALOG) {}
+CVantrelDlg::CVantrelDlg() : fw::Dialog(IDD_VANTREL_DIALOG) {
+    // Read before the dialog is made: its language decides whether it is mirrored.
+    m_catalogue.m_szDirectory = kLanguageDirectory;
+    m_catalogue.m_propFile.KeepOnly(vantrel::kDialogSection, {std::begin(vantrel::kDialogKeys),
+                                                              std::end(vantrel::kDialogKeys)});
+    m_catalogue.Load();  // without it every text is its default
+}
 
 void CVantrelDlg::DoDataExchange(fw::DataExchange& exchange) {
     fw::DDX_Control(exchange, IDC_PROGRESS, m_progress);
@@ -151,10 +157,6 @@ void CVantrelDlg::WriteFeedback(bool afterPostpone) {
 }
 
 void CVantrelDlg::InitDialogTexts() {
-    m_catalogue.m_szDirectory = kLanguageDirectory;
-    m_catalogue.m_propFile.KeepOnly(vantrel::kDialogSection, {std::begin(vantrel::kDialogKeys),
-                                                              std::end(vantrel::kDialogKeys)});
-    m_catalogue.Load();  // without it every text is its default
     const vantrel::DialogTextPlan plan =
         vantrel::PlanDialogTexts(m_platform, m_paths, m_state.m_szAction.view(), DialogLookup());
     for (const vantrel::DialogText& text : plan.texts) {

@@ -22,6 +22,9 @@ public:
     CVantrelDlg();
     ~CVantrelDlg() override = default;
 
+    // The texts read are of a right-to-left language: the dialog is to be made mirrored.
+    bool RightToLeft() const { return m_catalogue.RightToLeft(); }
+
 protected:
     void DoDataExchange(fw::DataExchange& exchange) override;
     BOOL OnInitDialog() override;

@@ -1,6 +1,6 @@
 // docs_screenshot <scene> <out.bmp>: shows the real prompt in one of the README's scenes and
-// saves the dialog as it is on the screen. Scenes: reboot, shutdown, postponed, german, and
-// any shipped locale as <locale> or <locale>-shutdown (ru_RU-shutdown) to look at one.
+// saves the dialog as it is on the screen. Scenes: reboot, shutdown, postponed, german, arabic,
+// and any shipped locale as <locale> or <locale>-shutdown (sr_Latn_RS-shutdown) to look at one.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -51,7 +51,7 @@ bool SaveWindow(HWND window, const char* path) {
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::fputs("usage: docs_screenshot reboot|shutdown|postponed|german|<locale>[-shutdown] "
+        std::fputs("usage: docs_screenshot reboot|shutdown|postponed|german|arabic|<locale>[-shutdown] "
                    "<out.bmp>\n",
                    stderr);
         return 2;
@@ -59,13 +59,17 @@ int main(int argc, char** argv) {
     std::string scene = argv[1];
     const bool shutdown = scene.size() > 9 && scene.ends_with("-shutdown");
     if (shutdown) scene.resize(scene.size() - 9);
-    const std::string locale = scene == "german" ? "de_DE" : scene.size() == 5 ? scene : "";
+    const bool english = scene == "reboot" || scene == "shutdown" || scene == "postponed";
+    const std::string locale = scene == "german"   ? "de_DE"
+                               : scene == "arabic" ? "ar_SA"
+                               : english           ? ""
+                                                   : scene;
     // Whatever the prompt would run ends in the stand-in; these scenes end with Esc anyway.
     if (!e2e::InstallRestartStandIn().empty()) return 1;
     testsupport::InstalledLanguageFiles files;
     if (!locale.empty()) {
         // The running language mapped to the locale's file: no other locale needed.
-        char map[32] = {};
+        char map[600] = {};
         std::snprintf(map, sizeof map, "%04X %s\r\n", ::GetUserDefaultUILanguage(), locale.c_str());
         const std::wstring file(locale.begin(), locale.end());
         if (!files.Write(L"i18n.ini", map) || !files.InstallShipped((file + L".prop").c_str())) {

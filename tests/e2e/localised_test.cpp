@@ -1,11 +1,16 @@
-// The running dialog in the user's language, from our own language files. Each suite runs
-// as its own ctest entry with its LANG.
+// The running dialog in the user's language, from our own language files. Each *Dialog suite
+// runs as its own ctest entry with its LANG.
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "language_files.h"
 #include "prompt_run.h"
+#include "win_capture.h"
 
 namespace e2e {
 namespace {
@@ -68,6 +73,51 @@ TEST_F(EnglishDialog, OurEnglishFileMatchesTheBuiltInTexts) {
          {1001, L"System will reboot in:"},
          {1005, L"Reboot now"},
          {1004, L"Postpone (Remain: 3)"}});
+}
+
+// The dialog is mirrored when the file read is Arabic or Hebrew. The running language is
+// mapped to the locale under test, as the fit check does, so any LANG serves.
+class RightToLeft : public ::testing::Test {
+protected:
+    void Start(const char* locale) {
+        char index[64];
+        std::snprintf(index, sizeof index, "%04X %s\r\n", ::GetUserDefaultUILanguage(), locale);
+        ASSERT_TRUE(m_files.Write(L"i18n.ini", index));
+        ASSERT_TRUE(m_run.WriteProgramFile(
+            L"defer.cfg", "[Settings]\r\nAction=Reboot\r\nDefaultPostponeTime=10\r\n"));
+        ASSERT_TRUE(m_run.Start());
+        ASSERT_NE(m_run.WaitForDialog(), nullptr);
+    }
+    bool Mirrored(int id = 0) const {
+        HWND window = id == 0 ? m_run.Dialog() : m_run.Item(id);
+        return (::GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0;
+    }
+    void TearDown() override {
+        m_run.PressEscape();
+        EXPECT_TRUE(m_run.WaitForExit(5000));
+    }
+
+    testsupport::InstalledLanguageFiles m_files;
+    PromptRun m_run;
+};
+
+TEST_F(RightToLeft, ArabicMirrorsTheDialogAndTheBarFillsFromTheRight) {
+    ASSERT_TRUE(m_files.InstallShipped(L"ar_SA.prop"));
+    Start("ar_SA");
+    EXPECT_TRUE(Mirrored());
+    EXPECT_TRUE(Mirrored(1002));
+    // A few seconds into the countdown the bar is part empty: its empty end is on the left.
+    ::Sleep(2500);
+    HWND bar = m_run.Item(1002);
+    ASSERT_LT(::SendMessageW(bar, PBM_GETPOS, 0, 0), ::SendMessageW(bar, PBM_GETRANGE, FALSE, 0));
+    EXPECT_EQ(testsupport::WaitForBar(bar, 255), "");
+}
+
+TEST_F(RightToLeft, AFallbackToEnglishIsNotMirrored) {
+    ASSERT_TRUE(m_files.InstallShipped(L"en_US.prop"));
+    Start("he_IL");  // listed, but its file is missing
+    EXPECT_EQ(m_run.Text(1005), L"Reboot now");
+    EXPECT_FALSE(Mirrored());
 }
 
 }  // namespace

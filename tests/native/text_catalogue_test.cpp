@@ -270,6 +270,29 @@ TEST_F(CatalogueLoadTest, AMissingLocaleFileFallsBackThroughTheForwardSlash) {
     EXPECT_EQ(Caption(), "Fallback");
 }
 
+TEST_F(CatalogueLoadTest, TheFileReadDecidesRightToLeft) {
+    File("lang/en_US.prop", "[IDD]\nCAPTION=English\n");
+    File("lang\\ar_SA.prop", "[IDD]\n");
+    File("lang\\fa_IR.prop", "[IDD]\n");
+    File("lang\\arn_CL.prop", "[IDD]\n");
+    File("lang\\i18n.ini", "0401 ar_SA\n040D he_IL\n0429 fa_IR\n047A arn_CL\n0409 en_US\n");
+    const struct {
+        std::uint16_t langId;
+        bool rightToLeft;
+    } rows[] = {
+        {0x0401, true},   // Arabic
+        {0x040D, false},  // Hebrew without its file: English is read
+        {0x0429, true},   // a Persian file an administrator added
+        {0x047A, false},  // Mapudungun is not Arabic
+        {0x0409, false},
+    };
+    for (const auto& row : rows) {
+        m_platform.m_langId = row.langId;
+        EXPECT_TRUE(m_catalogue.Load());
+        EXPECT_EQ(m_catalogue.RightToLeft(), row.rightToLeft) << std::hex << row.langId;
+    }
+}
+
 TEST_F(CatalogueLoadTest, AnEmptyLocaleFileIsNotAMissingOne) {
     File("lang\\i18n.ini", "0407 de_DE\n");
     File("lang\\de_DE.prop", "");

@@ -7,8 +7,11 @@ namespace testsupport {
 PixelGrid CaptureClient(HWND window) {
     RECT client{};
     ::GetClientRect(window, &client);
-    POINT origin{0, 0};
-    ::ClientToScreen(window, &origin);
+    // A mirrored window's client origin is its right edge: the screen's leftmost column is
+    // what counts.
+    RECT onScreen = client;
+    ::MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&onScreen), 2);
+    const POINT origin{onScreen.left < onScreen.right ? onScreen.left : onScreen.right, onScreen.top};
     const int width = client.right, height = client.bottom;
     PixelGrid grid(width, height, 0);
     if (width <= 0 || height <= 0) return grid;
@@ -50,8 +53,15 @@ PixelGrid ExpectedBar(HWND bar, vantrel::Colour baseColour, int scale) {
     const int position = static_cast<int>(::SendMessageW(bar, PBM_GETPOS, 0, 0));
     const vantrel::BarShades shades = vantrel::ComputeShades(
         baseColour, ::GetSysColor(COLOR_3DDKSHADOW), ::GetSysColor(COLOR_BTNSHADOW));
-    return RenderBar(client.right, client.bottom, lower, upper, position, shades,
-                     ::GetSysColor(COLOR_BTNFACE), scale);
+    const PixelGrid drawn = RenderBar(client.right, client.bottom, lower, upper, position, shades,
+                                      ::GetSysColor(COLOR_BTNFACE), scale);
+    if ((::GetWindowLongW(bar, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) == 0) return drawn;
+    // A mirrored bar shows the same picture reflected, filling from the right.
+    PixelGrid reflected(drawn.width(), drawn.height(), 0);
+    for (int y = 0; y < drawn.height(); ++y) {
+        for (int x = 0; x < drawn.width(); ++x) reflected.Set(drawn.width() - 1 - x, y, drawn.at(x, y));
+    }
+    return reflected;
 }
 
 std::string WaitForBar(HWND bar, vantrel::Colour baseColour, DWORD timeoutMs, int scale) {

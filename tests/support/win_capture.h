@@ -18,7 +18,7 @@ namespace testsupport {
 PixelGrid CaptureClient(HWND window);
 
 // What the bar `bar` should show with its present range and position and `baseColour`,
-// enlarged by `scale` (vantrel::BevelScale of its DPI).
+// enlarged by `scale` (vantrel::BevelScale of its DPI); reflected when the bar is mirrored.
 PixelGrid ExpectedBar(HWND bar, vantrel::Colour baseColour, int scale = 1);
 
 // "" once the bar on screen matches ExpectedBar, else the last difference found.

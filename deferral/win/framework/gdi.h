@@ -63,7 +63,9 @@ public:
     HDC get() const { return m_dc.get(); }
 
     // Copies the whole buffer to the target at the origin, in one step, each pixel made a
-    // `scale` by `scale` square of the same colour.
+    // `scale` by `scale` square of the same colour. A memory DC has no layout of its own:
+    // into a mirrored window's DC the copy is reflected once, as the rest of the window is,
+    // so nothing drawn here needs to know the layout.
     void Present(int scale = 1) const {
         if (scale == 1) {
             ::BitBlt(m_target, 0, 0, m_width, m_height, m_dc.get(), 0, 0, SRCCOPY);
