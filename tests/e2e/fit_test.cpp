@@ -229,8 +229,9 @@ TEST_P(TextFit, EveryTextFitsItsControl) {
         ASSERT_GE(controlFont.Width(L"\u518D"), controlFont.Em()) << "no CJK font linked";
         // A missing glyph is drawn as a box of one width: a narrow and a wide letter of each
         // script must measure differently.
-        for (const auto& [script, narrow, wide] : kScriptProbes) {
-            ASSERT_LT(controlFont.Width(narrow), controlFont.Width(wide)) << "no " << script << " glyphs";
+        for (const ScriptProbe& probe : kScriptProbes) {
+            ASSERT_LT(controlFont.Width(probe.narrow), controlFont.Width(probe.wide))
+                << "no " << probe.script << " glyphs";
         }
     }
 
