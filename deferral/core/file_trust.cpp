@@ -43,7 +43,8 @@ bool IsEntryOf(std::u16string_view finalPath, std::u16string_view folder, std::u
     const bool separated = folder.back() == u'\\';
     const std::size_t prefix = folder.size() + (separated ? 0 : 1);
     if (finalPath.size() != prefix + name.size()) return false;
-    if (finalPath.substr(0, folder.size()) != folder) return false;
+    // Views made by hand: substr could throw (see the launcher's size check).
+    if (std::u16string_view(finalPath.data(), folder.size()) != folder) return false;
     if (!separated && finalPath[folder.size()] != u'\\') return false;
     for (std::size_t i = 0; i < name.size(); ++i) {
         if (Lower(finalPath[prefix + i]) != Lower(name[i])) return false;
