@@ -131,7 +131,16 @@ WriteResult WinPlatform::RewriteFile(const char16_t* path, std::string_view byte
     return {WriteOutcome::kWritten, 0};
 }
 
-void WinPlatform::RemoveFile(const char16_t* path) { ::DeleteFileW(WinPath(path).c_str()); }
+void WinPlatform::RemoveFile(const char16_t* path) {
+    // Deleted through a checked handle: deleting a link by name can reach its target.
+    const fw::UniqueFile file = OpenTaskFile(
+        path, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    if (file) {
+        ::SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition,
+                                     sizeof disposition);
+    }
+}
 
 std::optional<std::string> WinPlatform::ReadFileBytes(const char16_t* path, std::size_t maxBytes) {
     const fw::UniqueFile file =
