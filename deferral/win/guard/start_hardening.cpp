@@ -1,5 +1,7 @@
 #include "start_hardening.h"
 
+#include <cstddef>
+
 #include "../system_library.h"
 
 namespace vantrel {
