@@ -21,7 +21,7 @@ const std::string kTask = "[Settings]\r\nAction=Reboot\r\nDefaultPostponeTime=30
 
 // A symbolic link: under Wine a Unix one (its own call makes nothing), on Windows the system's.
 bool SymbolicLink(const std::wstring& target, const std::wstring& link) {
-    using UnixName = char*(CDECL*)(const wchar_t*);
+    using UnixName = char* (*)(const wchar_t*);  // cdecl, as Wine exports it
     const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
         ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
     if (unixName == nullptr) {
@@ -31,7 +31,8 @@ bool SymbolicLink(const std::wstring& target, const std::wstring& link) {
     // The link's own name does not exist yet: its folder's Unix name and the leaf.
     const std::size_t slash = link.rfind(L'\\');
     char* targetUnix = unixName(target.c_str());
-    char* folderUnix = unixName(link.substr(0, slash).c_str());
+    const std::wstring folder = link.substr(0, slash);
+    char* folderUnix = unixName(folder.c_str());
     if (targetUnix == nullptr || folderUnix == nullptr) return false;
     std::wstring command = L"/bin/ln -s \"";
     for (const char* p = targetUnix; *p != '\0'; ++p) command += static_cast<wchar_t>(*p);
@@ -57,7 +58,7 @@ bool SymbolicLink(const std::wstring& target, const std::wstring& link) {
 enum class Planted { kCfg, kLock, kMessage, kPromptLog, kLauncherLog };
 
 struct LinkCase {
-    const char* name;
+    const char* name;  // cppcheck-suppress unusedStructMember ; the row's test name, read below
     Planted file;
     bool hard;
 };

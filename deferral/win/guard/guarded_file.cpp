@@ -118,12 +118,13 @@ LocalText SelfSid() {
 // Renames an open file to a name relative to a folder's handle. The kernel's own call: the
 // kernel32 one turns a relative name into a path under the current directory on some systems.
 bool RenameRelative(HANDLE file, FILE_RENAME_INFO* rename, std::size_t bytes) {
+    // The call's IO_STATUS_BLOCK, written by the call and not read here.
     struct IoStatus {
         union {
-            LONG status;
-            void* pointer;
+            LONG status;    // cppcheck-suppress unusedStructMember ; the call's layout
+            void* pointer;  // cppcheck-suppress unusedStructMember ; the call's layout
         };
-        ULONG_PTR information;
+        ULONG_PTR information;  // cppcheck-suppress unusedStructMember ; the call's layout
     };
     constexpr int kFileRenameInformation = 10;
     using SetInformation = LONG(WINAPI*)(HANDLE, IoStatus*, void*, ULONG, int);
@@ -229,13 +230,17 @@ FolderRights CheckedFolder::Rights(wchar_t* account, std::size_t capacity) const
     const Allocated<LPWSTR> sids = Allocate<LPWSTR>(count);
     const Allocated<AccessEntry> entries = Allocate<AccessEntry>(count);
     if (!sids || !entries) return FolderRights::kUnreadable;
+    // The SIDs' texts come from LocalAlloc; freed however this returns.
     struct FreeSids {
         LPWSTR* sids;
         std::size_t count;
+        FreeSids(LPWSTR* texts, std::size_t size) : sids(texts), count(size) {}
+        FreeSids(const FreeSids&) = delete;
+        FreeSids& operator=(const FreeSids&) = delete;
         ~FreeSids() {
             for (std::size_t i = 0; i < count; ++i) ::LocalFree(sids[i]);
         }
-    } const freeSids{sids.get(), count};
+    } const freeSids(sids.get(), count);
     if (dacl == nullptr) entries[0] = {u"S-1-1-0", true, GENERIC_ALL, 0};
     for (DWORD i = 0; dacl != nullptr && i < dacl->AceCount; ++i) {
         void* ace = nullptr;
