@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,40 +20,52 @@ namespace {
 const std::string kVictim = "[Settings]\r\nDefaultPostponeTime=7\r\nRemainPostponeCount=9\r\nSECRET\r\n";
 const std::string kTask = "[Settings]\r\nAction=Reboot\r\nDefaultPostponeTime=30\r\n";
 
+using UnixName = char* (*)(const wchar_t*);  // cdecl, as Wine exports it
+
+// Wine's own call for a Windows path's Unix name; null elsewhere.
+UnixName UnixNameCall() {
+    return reinterpret_cast<UnixName>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+}
+
+// The Unix name of an existing path, in quotes, for a Unix command line.
+std::wstring Unix(const std::wstring& path) {
+    char* name = UnixNameCall()(path.c_str());
+    if (name == nullptr) return L"\"\"";
+    std::wstring quoted = L"\"";
+    for (const char* p = name; *p != '\0'; ++p) quoted += static_cast<wchar_t>(*p);
+    ::HeapFree(::GetProcessHeap(), 0, name);
+    return quoted + L"\"";
+}
+
+// Runs a Unix program from Wine; Wine does not wait for its end, so `done` is polled.
+template <typename Done>
+bool RunUnix(const wchar_t* program, std::wstring command, const Done& done) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessW(program, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &process)) {
+        return false;
+    }
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    for (int i = 0; i < 100 && !done(); ++i) ::Sleep(50);
+    return done();
+}
+
 // A symbolic link: under Wine a Unix one (its own call makes nothing), on Windows the system's.
 bool SymbolicLink(const std::wstring& target, const std::wstring& link) {
-    using UnixName = char* (*)(const wchar_t*);  // cdecl, as Wine exports it
-    const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
-        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-    if (unixName == nullptr) {
+    if (UnixNameCall() == nullptr) {
         return ::CreateSymbolicLinkW(link.c_str(), target.c_str(),
                                      SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) != 0;
     }
     // The link's own name does not exist yet: its folder's Unix name and the leaf.
     const std::size_t slash = link.rfind(L'\\');
-    char* targetUnix = unixName(target.c_str());
-    const std::wstring folder = link.substr(0, slash);
-    char* folderUnix = unixName(folder.c_str());
-    if (targetUnix == nullptr || folderUnix == nullptr) return false;
-    std::wstring command = L"/bin/ln -s \"";
-    for (const char* p = targetUnix; *p != '\0'; ++p) command += static_cast<wchar_t>(*p);
-    command += L"\" \"";
-    for (const char* p = folderUnix; *p != '\0'; ++p) command += static_cast<wchar_t>(*p);
-    command += L"/" + link.substr(slash + 1) + L"\"";
-    ::HeapFree(::GetProcessHeap(), 0, targetUnix);
-    ::HeapFree(::GetProcessHeap(), 0, folderUnix);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!::CreateProcessW(L"Z:\\bin\\ln", command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          nullptr, &startup, &process)) {
-        return false;
-    }
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
-    // Wine does not wait for a Unix program's end: wait for the link instead.
-    for (int i = 0; i < 100 && !testsupport::Exists(link); ++i) ::Sleep(50);
-    return testsupport::Exists(link);
+    std::wstring folder = Unix(link.substr(0, slash));
+    folder.insert(folder.size() - 1, L"/" + link.substr(slash + 1));
+    return RunUnix(L"Z:\\bin\\ln", L"/bin/ln -s " + Unix(target) + L" " + folder,
+                   [&] { return testsupport::Exists(link); });
 }
 
 enum class Planted { kCfg, kLock, kMessage, kPromptLog, kLauncherLog };
@@ -169,6 +182,40 @@ TEST(PlantedDll, BesideThePromptNeverRuns) {
     ASSERT_TRUE(run.WaitForExit(15000));
     EXPECT_FALSE(testsupport::Exists(run.ProgramFile(L"uxtheme.dll.ran")));
     EXPECT_FALSE(testsupport::Exists(run.ProgramFile(L"msimg32.dll.ran")));
+}
+
+// Folders every account may write (a 777 folder under Wine gives everyone full control): the
+// prompt names the account in its log, and a log in such a folder is not written at all.
+TEST(OpenFolder, IsNamedInTheLogAndHoldsNoLog) {
+    if (UnixNameCall() == nullptr) GTEST_SKIP() << "a Windows check: see the README";
+    for (const bool logInOpenFolder : {false, true}) {
+        SCOPED_TRACE(logInOpenFolder ? "log in the open folder" : "program in the open folder");
+        PromptRun run;
+        ASSERT_TRUE(run.WriteProgramFile(L"defer.cfg", kTask));
+        const std::wstring open = logInOpenFolder ? run.WorkDir() : run.ProgramFile(L"");
+        const std::wstring marker = run.WorkDir() + L"\\chmod.done";
+        ASSERT_TRUE(RunUnix(L"Z:\\bin\\sh",
+                            L"/bin/sh -c \"chmod 777 " + Unix(open) + L" && touch " +
+                                Unix(run.WorkDir()) + L"/chmod.done\"",
+                            [&] { return testsupport::Exists(marker); }));
+        const std::wstring log = run.WorkDir() + L"\\plimsay.log";
+        ::SetEnvironmentVariableW(L"PLIMSAY_LOG", log.c_str());
+        const bool started = run.Start();
+        ::SetEnvironmentVariableW(L"PLIMSAY_LOG", nullptr);
+        ASSERT_TRUE(started);
+        ASSERT_NE(run.WaitForDialog(), nullptr);
+        run.PressEscape();
+        ASSERT_TRUE(run.WaitForExit(15000));
+        const std::optional<std::string> written = testsupport::ReadBytes(log);
+        if (logInOpenFolder) {
+            EXPECT_FALSE(written.has_value());
+        } else {
+            ASSERT_TRUE(written.has_value());
+            EXPECT_NE(written->find("folder: Everyone (S-1-1-0) may create or write files in it"),
+                      std::string::npos)
+                << *written;
+        }
+    }
 }
 
 // Every privilege but the restart's and the one every process has is gone from the prompt's
