@@ -91,11 +91,52 @@ std::size_t SplitCommandLine(std::wstring_view commandLine, std::size_t index, W
     return count;
 }
 
+namespace {
+
+// Whether `text` starts with an absolute path: "C:\", "\\server" or "\".
+bool StartsAbsolute(std::wstring_view text) {
+    return text[0] == L'\\' || text[0] == L'/' ||
+           (text.size() > 2 && text[1] == L':' && (text[2] == L'\\' || text[2] == L'/'));
+}
+
+// The length of the longest leading part that ends in ".exe" and is followed by a blank, a
+// tab or the end; 0 when there is none.
+std::size_t LongestExePart(std::wstring_view text) {
+    constexpr std::wstring_view kExe = L".exe";
+    for (std::size_t end = text.size(); end > kExe.size(); --end) {
+        if (end < text.size() && text[end] != L' ' && text[end] != L'\t') continue;
+        bool exe = true;
+        for (std::size_t k = 0; k < kExe.size(); ++k) {
+            const wchar_t c = text[end - kExe.size() + k];
+            exe = exe && (c == kExe[k] || c == kExe[k] - L'a' + L'A');
+        }
+        if (exe) return end;
+    }
+    return 0;
+}
+
+WideText QuotedUpTo(std::wstring_view text, std::size_t end) {
+    // Views made by hand: substr could throw, which would bring in the library's exception
+    // support.
+    const std::wstring_view part(text.data(), end);
+    const std::wstring_view rest(text.data() + end, text.size() - end);
+    return WideText::Join({L"\"", part, L"\"", rest});
+}
+
+}  // namespace
+
 WideText QuoteLeadingFile(WideText command, FileTest isFile) {
     const auto blank = [](wchar_t c) { return c == L' ' || c == L'\t'; };
     const std::wstring_view text = command.view();
     if (text.empty() || text[0] == L'"') return command;
     if (text.find_first_of(L" \t") == std::wstring_view::npos) return command;
+
+    // From an absolute path the program named up to its ".exe" is meant: when it is missing,
+    // no shorter part may run in its place (a planted "C:\ProgramData\Orvex.exe" for a missing
+    // "C:\ProgramData\Orvex Agent\plimsay.exe"), so that part, or everything, is quoted and
+    // the start fails.
+    const bool absolute = StartsAbsolute(text);
+    const std::size_t exePart = absolute ? LongestExePart(text) : 0;
 
     constexpr std::wstring_view kExe = L".exe";
     // No file name holds a double quote, and no file system takes a name (one step of a path)
@@ -116,7 +157,7 @@ WideText QuoteLeadingFile(WideText command, FileTest isFile) {
     if (path == nullptr) return command;
     for (std::size_t i = 0; i < searched; ++i) path[i] = text[i];
 
-    for (std::size_t end = searched; end > 0; --end) {
+    for (std::size_t end = searched; end > 0 && end >= exePart; --end) {
         if (blank(text[end - 1]) || (end < text.size() && !blank(text[end]))) continue;
         path[end] = L'\0';
         bool found = isFile(path);
@@ -125,15 +166,10 @@ WideText QuoteLeadingFile(WideText command, FileTest isFile) {
             path[end + kExe.size()] = L'\0';
             found = isFile(path);
         }
-        if (found) {
-            // Views made by hand: substr could throw, which would bring in the library's
-            // exception support.
-            const std::wstring_view part(text.data(), end);
-            const std::wstring_view rest(text.data() + end, text.size() - end);
-            return WideText::Join({L"\"", part, L"\"", rest});
-        }
+        if (found) return QuotedUpTo(text, end);
     }
-    return command;
+    if (!absolute) return command;
+    return QuotedUpTo(text, exePart != 0 ? exePart : text.size());
 }
 
 }  // namespace selvaun

@@ -42,9 +42,13 @@ private:
 // longest leading part that is followed by a blank, a tab or the end, does not itself end in
 // one, and names an existing file as written or with ".exe" added, is quoted as written (the system
 // adds ".exe" itself); the rest follows unchanged. Parts that could name no file are not
-// tried: those reaching a double quote or holding a name longer than 255 characters. Anything
-// else comes back unchanged. Each part is tested once or twice in one reused buffer, so the
-// work outside `isFile` grows with the length only.
+// tried: those reaching a double quote or holding a name longer than 255 characters. From an
+// absolute path ("C:\", "\\server", "\") no part shorter than the longest leading part that
+// ends in ".exe" (followed likewise) is tried, and when nothing is found that part, or else the
+// whole command, is quoted: the start then fails rather than run a planted shorter prefix.
+// Anything else, such as a bare name or a relative path, comes back unchanged for the
+// system's search. Each part is tested once or twice in one reused buffer, so the work outside
+// `isFile` grows with the length only.
 WideText QuoteLeadingFile(WideText command, FileTest isFile);
 
 }  // namespace selvaun

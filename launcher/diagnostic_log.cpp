@@ -2,8 +2,10 @@
 
 #include <windows.h>
 
-#include <share.h>
+#include <fcntl.h>
+#include <io.h>
 
+#include "guard/guarded_file.h"
 #include "heap_text.h"
 
 namespace selvaun {
@@ -15,16 +17,20 @@ std::FILE* OpenDiagnosticLog(const wchar_t* variable) {
     if (path.data() == nullptr || ::GetEnvironmentVariableW(variable, path.data(), size) >= size) {
         return nullptr;
     }
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (::GetFileAttributesExW(path.data(), GetFileExInfoStandard, &data) &&
-        (data.nFileSizeHigh != 0 || data.nFileSizeLow >= 1024 * 1024)) {
-        WideText rotated = WideText::Join({path.view(), L".1"});
-        if (rotated.data() != nullptr) {
-            ::MoveFileExW(path.data(), rotated.data(), MOVEFILE_REPLACE_EXISTING);
-        }
-    }
+    // The launcher runs as the local system account: a log only where no other account may
+    // write, and never through a link.
+    const vantrel::CheckedFolder folder(path.data());
+    if (folder.Rights() != vantrel::FolderRights::kTrusted) return nullptr;
+    fw::UniqueFile file =
+        vantrel::OpenLogFile(folder, vantrel::LeafName(path.data()), LONGLONG{1024} * 1024);
+    if (!file) return nullptr;
     // Shared, so that the agent can read the log while the launcher writes it.
-    return _wfsopen(path.data(), L"ab", _SH_DENYNO);
+    const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(file.get()), _O_APPEND);  // NOLINT(cppcoreguidelines-pro-type-reinterpret-cast): the runtime's contract
+    if (descriptor == -1) return nullptr;
+    file.release();  // the descriptor owns it now
+    std::FILE* log = _fdopen(descriptor, "ab");
+    if (log == nullptr) _close(descriptor);
+    return log;
 }
 
 }  // namespace selvaun

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "command_line.h"
+#include "guard/start_hardening.h"
 #include "vantrel_version.h"
 
 namespace selvaun {
@@ -25,6 +26,7 @@ int Launcher::Main(int argc, char** argv) {
     if (m_log != nullptr) {
         Note("start: version %s, command line %s", VANTREL_VERSION_TEXT,
              Printable(ToAnsi(m_api.GetCommandLineW(), CP_UTF8)));
+        Note("%s", vantrel::HardeningNote());
     }
     if (argc != 2) {
         Note("usage printed: %d arguments, not 1; exit status -1", argc - 1);

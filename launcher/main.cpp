@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "diagnostic_log.h"
+#include "guard/start_hardening.h"
 #include "launcher.h"
 
 #ifdef __MINGW32__
@@ -12,7 +13,9 @@ int _dowildcard = 0;
 #endif
 
 int main(int argc, char** argv) {
-    std::FILE* log = selvaun::OpenDiagnosticLog(L"SELVAUN_LOG");
+    vantrel::HardenProcess(vantrel::Program::kLauncher);
+    // The log is opened only for a call with its one argument.
+    std::FILE* log = argc == 2 ? selvaun::OpenDiagnosticLog(L"SELVAUN_LOG") : nullptr;
     const int status = selvaun::Launcher(selvaun::SystemApi(), stdout, stderr, log).Main(argc, argv);
     if (log != nullptr) std::fclose(log);
     return status;

@@ -12,7 +12,12 @@ DiagnosticLog::DiagnosticLog(const wchar_t* variable, std::string_view program)
     if (size <= 1) return;
     std::vector<wchar_t> value(size, L'\0');
     const DWORD length = ::GetEnvironmentVariableW(variable, value.data(), size);
-    if (length > 0 && length < size) m_path.assign(value.data(), length);
+    if (length == 0 || length >= size) return;
+    const std::wstring path(value.data(), length);
+    m_folder = std::make_unique<vantrel::CheckedFolder>(path.c_str());
+    if (m_folder->Rights() == vantrel::FolderRights::kTrusted) {
+        m_name = vantrel::LeafName(path.c_str());
+    }
 }
 
 std::string DiagnosticLog::Utf8(vantrel::WideView text) {
@@ -27,13 +32,24 @@ std::string DiagnosticLog::Utf8(vantrel::WideView text) {
     return utf8;
 }
 
+std::string DiagnosticLog::FolderNote(const wchar_t* programPath) {
+    const vantrel::CheckedFolder folder(programPath != nullptr ? programPath : L"");
+    wchar_t account[512] = {};
+    switch (folder.Rights(account, 512)) {
+    case vantrel::FolderRights::kTrusted:
+        return "folder: only the system, administrators and this account may write in it";
+    case vantrel::FolderRights::kOpen:
+        return "folder: " + Utf8(vantrel::FromWin(std::wstring_view(account))) +
+               " may create or write files in it; task files are used only as plain files of "
+               "this folder";
+    case vantrel::FolderRights::kUnreadable:
+        break;
+    }
+    return "folder: its owner and access list could not be read";
+}
+
 void DiagnosticLog::Write(std::string_view message) const {
     if (!Enabled()) return;
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (::GetFileAttributesExW(m_path.c_str(), GetFileExInfoStandard, &data) &&
-        ((static_cast<LONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow) >= kRotateBytes) {
-        ::MoveFileExW(m_path.c_str(), (m_path + L".1").c_str(), MOVEFILE_REPLACE_EXISTING);
-    }
 
     SYSTEMTIME now{};
     ::GetLocalTime(&now);
@@ -46,10 +62,10 @@ void DiagnosticLog::Write(std::string_view message) const {
     line += "\r\n";
 
     // Opened for each line and shared, so that the agent can read or remove it meanwhile.
-    const fw::UniqueFile file(::CreateFileW(m_path.c_str(), FILE_APPEND_DATA,
-                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const fw::UniqueFile file = vantrel::OpenLogFile(*m_folder, m_name.c_str(), kRotateBytes);
     if (!file) return;
+    OVERLAPPED atEnd{};
+    atEnd.Offset = atEnd.OffsetHigh = MAXDWORD;  // appends, whoever else writes
     DWORD written = 0;
-    ::WriteFile(file.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    ::WriteFile(file.get(), line.data(), static_cast<DWORD>(line.size()), &written, &atEnd);
 }

@@ -7,6 +7,7 @@
 #include "framework/app.h"
 #include "framework/dpi.h"
 #include "framework/gdi.h"
+#include "guard/start_hardening.h"
 #include "number.h"
 #include "resource.h"
 #include "task_settings.h"
@@ -108,6 +109,9 @@ BOOL CVantrelDlg::OnInitDialog() {
     m_log.Write("start: version " VANTREL_VERSION_TEXT ", program " +
                 Quoted(vantrel::FromWin(
                     std::wstring_view(modulePath, reported < vantrel::kPathSize ? reported : 0))));
+    m_log.Write(vantrel::HardeningNote());
+    m_log.Write(DiagnosticLog::FolderNote(modulePath));
+    vantrel::DetachInputContexts(m_hWnd);
     if (!vantrel::BuildTaskPaths(path.c_str(), reported, m_paths)) {
         // Without its own directory the prompt can neither read its task nor report on it:
         // no click may start a countdown or the restart. Esc still closes the dialog.

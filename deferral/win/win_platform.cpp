@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "framework/unique_handle.h"
+#include "guard/guarded_file.h"
 #include "rewrite.h"
 #include "wide_cast.h"
 
@@ -45,6 +46,13 @@ public:
 private:
     fw::UniqueFile m_file;
 };
+
+// A task file of the program's folder, never through a link (guard/guarded_file.h).
+fw::UniqueFile OpenTaskFile(const char16_t* path, DWORD access, DWORD share, DWORD disposition) {
+    const std::wstring name = WinPath(path);
+    const CheckedFolder folder(name.c_str());
+    return folder.Open(LeafName(name.c_str()), access, share, disposition);
+}
 
 // Held by another process: a scanner's or indexer's mapped view refuses a new length the
 // way an open without write sharing refuses the open. Both end soon.
@@ -93,9 +101,8 @@ fw::UniqueFile OpenForRewrite(const char16_t* path) {
         ::SetLastError(ERROR_ACCESS_DENIED);
         return {};
     }
-    return fw::UniqueFile(::CreateFileW(name.c_str(), GENERIC_WRITE,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return OpenTaskFile(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                        OPEN_ALWAYS);
 }
 
 }  // namespace
@@ -103,6 +110,12 @@ fw::UniqueFile OpenForRewrite(const char16_t* path) {
 WideString WinPlatform::ReadProfileString(WideView section, WideView key, WideView fallback,
                                           std::uint32_t length, const char16_t* path) {
     if (length == 0) return {};
+    // The profile API reads by name: the file is checked on a handle that shares no deletion,
+    // so that it can be neither removed nor renamed, nor its name given to another file,
+    // until the read is done.
+    const fw::UniqueFile checked =
+        OpenTaskFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
+    if (!checked) return WideString(fallback.substr(0, length - 1));
     std::vector<wchar_t> buffer(length, L'\0');
     const DWORD copied = ::GetPrivateProfileStringW(
         ToWin(section).c_str(), ToWin(key).c_str(), ToWin(fallback).c_str(), buffer.data(),
@@ -115,13 +128,21 @@ bool WinPlatform::FileExists(const char16_t* path) {
 }
 
 std::unique_ptr<Platform::HeldFile> WinPlatform::HoldMarkerFile(const char16_t* path) {
-    // OPEN_ALWAYS takes over a marker an earlier run left behind, hidden or not.
-    fw::UniqueFile file(::CreateFileW(WinPath(path).c_str(), GENERIC_WRITE | DELETE,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    // OPEN_ALWAYS takes over a marker an earlier run left behind, hidden or not. Only once the
+    // handle shows it is ours is it cut and marked for deletion, on the handle itself.
+    constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    fw::UniqueFile file = OpenTaskFile(path, GENERIC_WRITE | DELETE, kShareAll, OPEN_ALWAYS);
     if (!file) return nullptr;
     ::SetEndOfFile(file.get());
+    // A second handle on the same file with delete-on-close: the file goes when it closes,
+    // also when the process ends however it ends, and stays visible to the agent till then.
+    fw::UniqueFile held(::ReOpenFile(file.get(), DELETE, kShareAll, FILE_FLAG_DELETE_ON_CLOSE));
+    if (held) return std::make_unique<MarkerFile>(std::move(held));
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    if (!::SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition,
+                                      sizeof disposition)) {
+        return nullptr;
+    }
     return std::make_unique<MarkerFile>(std::move(file));
 }
 
@@ -135,13 +156,29 @@ WriteResult WinPlatform::RewriteFile(const char16_t* path, std::string_view byte
     return {WriteOutcome::kWritten, 0};
 }
 
-void WinPlatform::RemoveFile(const char16_t* path) { ::DeleteFileW(WinPath(path).c_str()); }
+void WinPlatform::RemoveFile(const char16_t* path) {
+    // Deleted through a checked handle: deleting a link by name can reach its target.
+    const fw::UniqueFile file = OpenTaskFile(
+        path, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    if (file) {
+        ::SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition,
+                                     sizeof disposition);
+    }
+}
 
 std::optional<std::string> WinPlatform::ReadFileBytes(const char16_t* path, std::size_t maxBytes) {
+    const fw::UniqueFile file =
+        OpenTaskFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
+    if (!file) return std::nullopt;
     std::string bytes;
-    if (!ReadInChunks(_wfopen(WinPath(path).c_str(), L"rb"), maxBytes,
-                      [&bytes](std::string_view chunk) { bytes.append(chunk); })) {
-        return std::nullopt;
+    char chunk[16384];
+    for (std::size_t left = maxBytes; left > 0;) {
+        DWORD got = 0;
+        const auto wanted = static_cast<DWORD>(std::min(sizeof chunk, left));
+        if (!::ReadFile(file.get(), chunk, wanted, &got, nullptr) || got == 0) break;
+        bytes.append(chunk, got);
+        left -= got;
     }
     return bytes;
 }

@@ -28,6 +28,8 @@ TEST(DiagnosticLog, RecordsEveryDecisionOfARun) {
 
     const std::vector<std::string> expected = {
         "start: version *, program \"*\\plimsay.exe\"",
+        "hardening: DLL search System32 only ok, *, unused privileges removed ok",
+        "folder: only the system, administrators and this account may write in it",
         "settings: Action=\"Reboot\" from \"*\\defer.cfg\"; countdown 60 s and 2 postpones from "
         "\"*\\defer.cfg\"",
         "texts: language * from the built-in English; reboot wording; slider 1 to 240 min, at 240",

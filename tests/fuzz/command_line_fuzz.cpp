@@ -74,6 +74,30 @@ void CheckQuoting(const std::uint8_t* data, std::size_t size) {
         Check(asked.empty() || !exists(asked.back()));
         return;
     }
+    if (asked.empty() || !exists(asked.back())) {
+        // Nothing found: only from an absolute path, quoted up to a part ending in ".exe"
+        // followed by a blank, a tab or the end, or whole.
+        Check(command[0] == L'\\' || command[0] == L'/' ||
+              (command.size() > 2 && command[1] == L':' &&
+               (command[2] == L'\\' || command[2] == L'/')));
+        Check(out.size() == command.size() + 2 && out[0] == L'"');
+        const auto endsInExe = [&](std::size_t n) {
+            if (n < kExe.size()) return false;
+            for (std::size_t k = 0; k < kExe.size(); ++k) {
+                const wchar_t c = command[n - kExe.size() + k];
+                if (c != kExe[k] && c != kExe[k] - L'a' + L'A') return false;
+            }
+            return true;
+        };
+        bool matched = false;
+        for (std::size_t n = 1; n <= command.size() && !matched; ++n) {
+            matched = out[n + 1] == L'"' && out.compare(1, n, command, 0, n) == 0 &&
+                      out.substr(n + 2) == std::wstring_view(command).substr(n) &&
+                      (n == command.size() || (IsBlank(command[n]) && endsInExe(n)));
+        }
+        Check(matched);
+        return;
+    }
     // One pair of quotes around a leading part that exists, as written or with ".exe".
     Check(out.size() == command.size() + 2 && out[0] == L'"');
     const std::size_t close = out.find(L'"', 1);

@@ -118,13 +118,18 @@ TEST(QuoteLeadingFile, QuotesTheLongestLeadingPartThatIsAFile) {
         {L"C:\\Program Files\\App\\app.exe  \"a b\"",
          L"\"C:\\Program Files\\App\\app.exe\"  \"a b\""},
         {longName + L" y", L"\"" + longName + L"\" y"},
-        // Unchanged: quoted already, no blank, nothing that exists, a part past a quote or with
-        // too long a name.
+        // Nothing exists from an absolute path: the longest part ending in ".exe", or all of it,
+        // so that no shorter part is tried.
+        {L"C:\\Program Files\\Gone\\app.exe /s", L"\"C:\\Program Files\\Gone\\app.exe\" /s"},
+        {L"\\\\srv\\a b.EXE c.exe d", L"\"\\\\srv\\a b.EXE c.exe\" d"},
+        // "C:\a b" exists, but the program named is the missing "C:\a b d.exe".
+        {L"C:\\a b d.exe x", L"\"C:\\a b d.exe\" x"},
+        {L"C:\\q \"r s", L"\"C:\\q \"r s\""},
+        {tooLongName + L" y", L"\"" + tooLongName + L" y\""},
+        // Unchanged: quoted already, no blank, a relative path or a bare name for the search.
         {L"\"C:\\Program Files\\App\\app.exe\" /x", L"\"C:\\Program Files\\App\\app.exe\" /x"},
         {L"C:\\Tools\\app.exe", L"C:\\Tools\\app.exe"},
-        {L"C:\\Program Files\\Gone\\app.exe /s", L"C:\\Program Files\\Gone\\app.exe /s"},
-        {L"C:\\q \"r s", L"C:\\q \"r s"},
-        {tooLongName + L" y", tooLongName + L" y"},
+        {L"Tools\\my app.exe /s", L"Tools\\my app.exe /s"},
         {L" ", L" "},
         {L"", L""},
     };

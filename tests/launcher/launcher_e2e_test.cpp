@@ -130,12 +130,14 @@ TEST(LauncherRun, WritesItsLogWhenAsked) {
     WaitForRecords(LogOf(helper.path()));
     const std::vector<std::string> expected = {
         "start: version *, command line \"*selvaun.exe\" \"*\\helper.exe\"",
+        "hardening: DLL search System32 only ok, image load ok, strict handles ok, *",
         "SeRestorePrivilege: AdjustTokenPrivileges succeeded, last error *",
         "token: a copy of the launcher's own, moved to console session *",
         "starting *\\helper.exe",
         "started process * on winsta0\\default",
         "exit status 0",
         "start: version *, command line \"*selvaun.exe\" \"*\\missing.exe\"",
+        "hardening: *",
         "SeRestorePrivilege: AdjustTokenPrivileges succeeded, last error *",
         "token: a copy of the launcher's own, moved to console session *",
         "starting *\\missing.exe",
@@ -241,6 +243,8 @@ TEST_F(PlantedDecoy, BadInputGivesAClearStatusAndStartsNothingElse) {
         {m_dir.path() + L"\\notes.txt", 0xFFFFFFFF, L""},
         {m_dir.path() + L"\\empty.exe /s", 0xFFFFFFFF, L""},
         {m_helper + L"\t/s", 0, L"\"" + m_helper + L"\"\t/s"},
+        // A missing program under "C:\Program Files": the system's search would run the decoy.
+        {m_dir.path() + L"\\missing.exe", 0xFFFFFFFF, L""},
     };
     std::vector<std::string> expected;
     for (const Case& c : cases) {

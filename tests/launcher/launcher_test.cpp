@@ -293,9 +293,10 @@ const QuotingCase kQuotingCases[] = {
     {L"C:\\Program Files\\App\\app.exe", L"\"C:\\Program Files\\App\\app.exe\""},
     {L"C:\\Program Files\\App\\app", L"\"C:\\Program Files\\App\\app\""},  // with ".exe"
     {L"C:\\My Tools\\run.exe /s /t", L"\"C:\\My Tools\\run.exe\" /s /t"},
-    {L"C:\\Program Files\\Gone\\app.exe", L"C:\\Program Files\\Gone\\app.exe"},
-    {L"C:\\Program Files\\App", L"C:\\Program Files\\App"},
-    {L"C:\\Program Files\\App /s", L"C:\\Program Files\\App /s"},
+    // Nothing is a file: quoted whole, so that the start fails rather than run a prefix.
+    {L"C:\\Program Files\\Gone\\app.exe", L"\"C:\\Program Files\\Gone\\app.exe\""},
+    {L"C:\\Program Files\\App", L"\"C:\\Program Files\\App\""},
+    {L"C:\\Program Files\\App /s", L"\"C:\\Program Files\\App /s\""},
 };
 
 TEST_F(LauncherTest, QuotesTheLeadingPartThatTheSystemCallsAFile) {

@@ -1,0 +1,270 @@
+#include "guarded_file.h"
+
+#include <aclapi.h>
+#include <sddl.h>
+
+#include <cstdlib>
+#include <cwchar>
+#include <string_view>
+
+#include "file_trust.h"
+
+namespace vantrel {
+
+void FreeMemory::operator()(void* memory) const { std::free(memory); }
+
+template <typename T>
+Allocated<T> Allocate(std::size_t count) {
+    // Zeroed; the types used here are plain data, which calloc's memory holds as it is.
+    return Allocated<T>(static_cast<T*>(std::calloc(count, sizeof(T))));
+}
+
+namespace {
+
+std::u16string_view View(const wchar_t* text, std::size_t length) {
+    // Both are UTF-16 here; the core's rules take char16_t.
+    return {reinterpret_cast<const char16_t*>(text), length};  // NOLINT(cppcoreguidelines-pro-type-reinterpret-cast): same UTF-16 units
+}
+std::u16string_view View(const wchar_t* text) { return View(text, std::wcslen(text)); }
+
+WideBuffer Copy(std::wstring_view text, std::wstring_view more = {}) {
+    WideBuffer buffer;
+    buffer.text = Allocate<wchar_t>(text.size() + more.size() + 1);
+    if (!buffer.text) return buffer;
+    // Copied by hand: view::copy could throw, which would bring in the library's exception
+    // support.
+    std::wmemcpy(buffer.text.get(), text.data(), text.size());
+    std::wmemcpy(buffer.text.get() + text.size(), more.data(), more.size());
+    buffer.length = text.size() + more.size();
+    buffer.text[buffer.length] = L'\0';
+    return buffer;
+}
+
+template <typename T>
+struct LocalTraits {
+    static T Invalid() { return nullptr; }
+    static void Close(T memory) { ::LocalFree(memory); }
+};
+using LocalText = fw::UniqueResource<LPWSTR, LocalTraits<LPWSTR>>;
+
+LocalText SidText(PSID sid) {
+    LPWSTR text = nullptr;
+    if (sid == nullptr || !::ConvertSidToStringSidW(sid, &text)) return {};
+    return LocalText(text);
+}
+
+// The final path of an open file or folder, as "\\?\C:\..."; empty when it can't be read.
+WideBuffer FinalPath(HANDLE handle) {
+    DWORD size = MAX_PATH + 1;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        WideBuffer buffer;
+        buffer.text = Allocate<wchar_t>(size);
+        if (!buffer.text) return {};
+        const DWORD length = ::GetFinalPathNameByHandleW(handle, buffer.text.get(), size,
+                                                         FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (length == 0) return {};
+        if (length < size) {
+            buffer.length = length;
+            return buffer;
+        }
+        size = length + 1;  // the size it needs
+    }
+    return {};
+}
+
+// "DOMAIN\name (SID)", or the SID alone, cut to the buffer.
+void NameAccount(const wchar_t* sidText, wchar_t* account, std::size_t capacity) {
+    if (account == nullptr || capacity == 0) return;
+    wchar_t name[256] = {};
+    wchar_t domain[256] = {};
+    DWORD nameLength = 256;
+    DWORD domainLength = 256;
+    SID_NAME_USE use{};
+    PSID sid = nullptr;
+    const bool named = ::ConvertStringSidToSidW(sidText, &sid) &&
+                       ::LookupAccountSidW(nullptr, sid, name, &nameLength, domain, &domainLength,
+                                           &use);
+    ::LocalFree(sid);
+    // Put together by hand: the printf family would add a lot to the launcher.
+    std::size_t used = 0;
+    const auto put = [&](const wchar_t* part) {
+        for (; *part != L'\0' && used + 1 < capacity; ++part) account[used++] = *part;
+        account[used] = L'\0';
+    };
+    account[0] = L'\0';
+    if (named) {
+        put(domain);
+        if (domain[0] != L'\0') put(L"\\");
+        put(name);
+        put(L" (");
+        put(sidText);
+        put(L")");
+    } else {
+        put(sidText);
+    }
+}
+
+// The account this process runs as.
+LocalText SelfSid() {
+    HANDLE token = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
+    const fw::UniqueHandle owned(token);
+    alignas(TOKEN_USER) unsigned char buffer[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE] = {};
+    DWORD size = 0;
+    if (!::GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size)) return {};
+    return SidText(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid);  // NOLINT(cppcoreguidelines-pro-type-reinterpret-cast): the call's layout
+}
+
+// Renames an open file to a name relative to a folder's handle. The kernel's own call: the
+// kernel32 one turns a relative name into a path under the current directory on some systems.
+bool RenameRelative(HANDLE file, FILE_RENAME_INFO* rename, std::size_t bytes) {
+    // The call's IO_STATUS_BLOCK, written by the call and not read here.
+    struct IoStatus {
+        union {
+            LONG status;    // cppcheck-suppress unusedStructMember ; the call's layout
+            void* pointer;  // cppcheck-suppress unusedStructMember ; the call's layout
+        };
+        ULONG_PTR information;  // cppcheck-suppress unusedStructMember ; the call's layout
+    };
+    constexpr int kFileRenameInformation = 10;
+    using SetInformation = LONG(WINAPI*)(HANDLE, IoStatus*, void*, ULONG, int);
+    // ntdll is in every process already: no search happens.
+    const auto set = reinterpret_cast<SetInformation>(  // NOLINT(cppcoreguidelines-pro-type-reinterpret-cast): GetProcAddress's contract
+        reinterpret_cast<void*>(
+            ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtSetInformationFile")));
+    IoStatus status{};
+    return set != nullptr &&
+           set(file, &status, rename, static_cast<ULONG>(bytes), kFileRenameInformation) >= 0;
+}
+
+}  // namespace
+
+const wchar_t* LeafName(const wchar_t* path) {
+    const wchar_t* leaf = path;
+    for (const wchar_t* p = path; *p != L'\0'; ++p) {
+        if (*p == L'\\' || *p == L'/') leaf = p + 1;
+    }
+    return leaf;
+}
+
+CheckedFolder::CheckedFolder(const wchar_t* path) {
+    const wchar_t* leaf = LeafName(path);
+    if (leaf == path || *leaf == L'\0') return;
+    m_path = Copy(std::wstring_view(path, static_cast<std::size_t>(leaf - path)));
+    if (!m_path.text) return;
+    m_handle = fw::UniqueFile(::CreateFileW(
+        m_path.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES | FILE_TRAVERSE,
+        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+        FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (m_handle) m_finalPath = FinalPath(m_handle.get());
+}
+
+bool CheckedFolder::IsOurs(HANDLE file, const wchar_t* name) const {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!Valid() || !::GetFileInformationByHandle(file, &info)) return false;
+    if ((info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0 ||
+        info.nNumberOfLinks != 1) {
+        return false;
+    }
+    const WideBuffer final = FinalPath(file);
+    return IsEntryOf(View(final.c_str(), final.length),
+                     View(m_finalPath.c_str(), m_finalPath.length), View(name));
+}
+
+fw::UniqueFile CheckedFolder::Open(const wchar_t* name, DWORD access, DWORD share,
+                                   DWORD disposition, DWORD flags) const {
+    const WideBuffer path = Copy(std::wstring_view(m_path.c_str(), m_path.length), name);
+    if (!Valid() || !path.text || *name == L'\0' || std::wcspbrk(name, L"\\/:") != nullptr) {
+        ::SetLastError(ERROR_PATH_NOT_FOUND);
+        return {};
+    }
+    fw::UniqueFile file(::CreateFileW(path.c_str(), access, share, nullptr, disposition,
+                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT | flags,
+                                      nullptr));
+    if (file && !IsOurs(file.get(), name)) {
+        file.reset();
+        ::SetLastError(ERROR_CANT_ACCESS_FILE);
+    }
+    return file;
+}
+
+fw::UniqueFile OpenLogFile(const CheckedFolder& folder, const wchar_t* name, LONGLONG rotateBytes) {
+    constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    constexpr DWORD kAccess = GENERIC_WRITE | DELETE;
+    fw::UniqueFile file = folder.Open(name, kAccess, kShareAll, OPEN_ALWAYS);
+    LARGE_INTEGER size{};
+    if (!file || !::GetFileSizeEx(file.get(), &size) || size.QuadPart < rotateBytes) return file;
+
+    const WideBuffer aside = Copy(name, L".1");
+    const std::size_t bytes = sizeof(FILE_RENAME_INFO) + aside.length * sizeof(wchar_t);
+    const Allocated<unsigned char> buffer = Allocate<unsigned char>(bytes);
+    if (aside.text && buffer) {
+        auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.get());  // NOLINT(cppcoreguidelines-pro-type-reinterpret-cast): a variable-length record
+        rename->ReplaceIfExists = TRUE;
+        rename->RootDirectory = folder.Handle();
+        rename->FileNameLength = static_cast<DWORD>(aside.length * sizeof(wchar_t));
+        std::wmemcpy(rename->FileName, aside.c_str(), aside.length);
+        if (RenameRelative(file.get(), rename, bytes)) {
+            return folder.Open(name, kAccess, kShareAll, OPEN_ALWAYS);
+        }
+    }
+    FILE_END_OF_FILE_INFO end{};
+    ::SetFileInformationByHandle(file.get(), FileEndOfFileInfo, &end, sizeof end);
+    return file;
+}
+
+FolderRights CheckedFolder::Rights(wchar_t* account, std::size_t capacity) const {
+    PSID owner = nullptr;
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!Valid() || ::GetSecurityInfo(m_handle.get(), SE_FILE_OBJECT,
+                                      OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                      &owner, nullptr, &dacl, nullptr,
+                                      &descriptor) != ERROR_SUCCESS) {
+        return FolderRights::kUnreadable;
+    }
+    const fw::UniqueResource<PSECURITY_DESCRIPTOR, LocalTraits<PSECURITY_DESCRIPTOR>> owned(
+        descriptor);
+    // No access list at all: everyone may do anything.
+    const std::size_t count = dacl != nullptr ? dacl->AceCount : 1;
+    const Allocated<LPWSTR> sids = Allocate<LPWSTR>(count);
+    const Allocated<AccessEntry> entries = Allocate<AccessEntry>(count);
+    if (!sids || !entries) return FolderRights::kUnreadable;
+    // The SIDs' texts come from LocalAlloc; freed however this returns.
+    struct FreeSids {
+        LPWSTR* sids;
+        std::size_t count;
+        FreeSids(LPWSTR* texts, std::size_t size) : sids(texts), count(size) {}
+        FreeSids(const FreeSids&) = delete;
+        FreeSids& operator=(const FreeSids&) = delete;
+        ~FreeSids() {
+            for (std::size_t i = 0; i < count; ++i) ::LocalFree(sids[i]);
+        }
+    } const freeSids(sids.get(), count);
+    if (dacl == nullptr) entries[0] = {u"S-1-1-0", true, GENERIC_ALL, 0};
+    for (DWORD i = 0; dacl != nullptr && i < dacl->AceCount; ++i) {
+        void* ace = nullptr;
+        if (!::GetAce(dacl, i, &ace)) return FolderRights::kUnreadable;
+        const auto* header = static_cast<const ACE_HEADER*>(ace);
+        // Allowed and denied entries share this layout; others are judged as granting nothing.
+        auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(ace);
+        const bool allow = header->AceType == ACCESS_ALLOWED_ACE_TYPE;
+        if (allow || header->AceType == ACCESS_DENIED_ACE_TYPE) {
+            sids[i] = SidText(&allowed->SidStart).release();
+        }
+        entries[i] = {sids[i] != nullptr ? View(sids[i]) : std::u16string_view(), allow,
+                      allowed->Mask, header->AceFlags};
+    }
+    const LocalText ownerSid = SidText(owner);
+    const LocalText self = SelfSid();
+    const std::u16string_view writer =
+        UntrustedWriter(ownerSid ? View(ownerSid.get()) : std::u16string_view(u"?"),
+                        entries.get(), count, self ? View(self.get()) : std::u16string_view());
+    if (writer.empty()) return FolderRights::kTrusted;
+    const WideBuffer sid = Copy(std::wstring_view(
+        reinterpret_cast<const wchar_t*>(writer.data()), writer.size()));  // NOLINT(cppcoreguidelines-pro-type-reinterpret-cast): same UTF-16 units
+    NameAccount(sid.c_str(), account, capacity);
+    return FolderRights::kOpen;
+}
+
+}  // namespace vantrel

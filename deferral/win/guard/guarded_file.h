@@ -1,0 +1,77 @@
+#pragma once
+// Files in a folder of ours, opened never through a link. Both programs run as the local
+// system account, and their folders may be ones a user can write: a hard link, a symbolic
+// link or a junction planted under one of our names would make us read, write, cut or
+// delete a file the user could not touch. Shared by the prompt and the launcher, so nothing
+// here can throw: the launcher is built without the C++ library's exception support.
+
+#include <windows.h>
+
+#include <cstddef>
+#include <memory>
+
+#include "../framework/unique_handle.h"
+
+namespace vantrel {
+
+// Memory from malloc: the library's nothrow new catches exceptions, which would bring their
+// support into the launcher.
+struct FreeMemory {
+    void operator()(void* memory) const;
+};
+template <typename T>
+using Allocated = std::unique_ptr<T[], FreeMemory>;
+template <typename T>
+Allocated<T> Allocate(std::size_t count);
+
+// A zero-ended wide text on the heap; empty (null) when it could not be made.
+struct WideBuffer {
+    Allocated<wchar_t> text;
+    std::size_t length = 0;
+    const wchar_t* c_str() const { return text ? text.get() : L""; }
+};
+
+enum class FolderRights {
+    kTrusted,    // only the system, the administrators, the trusted installer or we may write
+    kOpen,       // another account may create or write files in it
+    kUnreadable  // its owner or access list could not be read
+};
+
+class CheckedFolder {
+public:
+    // The folder that holds the file `path` names (everything up to its last backslash),
+    // opened and with its final path read; not Valid() when that fails.
+    explicit CheckedFolder(const wchar_t* path);
+
+    bool Valid() const { return static_cast<bool>(m_handle) && m_finalPath.length != 0; }
+    HANDLE Handle() const { return m_handle.get(); }
+
+    // The file `name` in this folder, opened as CreateFileW would but without following a
+    // reparse point, and kept only when the handle shows a plain file with one link whose
+    // final path is this folder's plus `name`. Otherwise nothing, with the last error
+    // ERROR_CANT_ACCESS_FILE for a file refused after it was opened.
+    fw::UniqueFile Open(const wchar_t* name, DWORD access, DWORD share, DWORD disposition,
+                        DWORD flags = 0) const;
+
+    // Who may write in the folder; `account`, when given, gets the name of the first other
+    // account that may (DOMAIN\name (SID), or the SID alone), cut to `capacity` units.
+    FolderRights Rights(wchar_t* account = nullptr, std::size_t capacity = 0) const;
+
+private:
+    bool IsOurs(HANDLE file, const wchar_t* name) const;
+
+    WideBuffer m_path;  // ends in a backslash
+    WideBuffer m_finalPath;
+    fw::UniqueFile m_handle;
+};
+
+// The log file `name` in `folder`, opened for writing (at its end, as the caller writes)
+// never through a link. One of `rotateBytes` or more is first renamed to "<name>.1" on its
+// handle, relative to the checked folder, replacing an older one; when that fails it is
+// emptied instead.
+fw::UniqueFile OpenLogFile(const CheckedFolder& folder, const wchar_t* name, LONGLONG rotateBytes);
+
+// The name after the last backslash of `path` (a pointer into it).
+const wchar_t* LeafName(const wchar_t* path);
+
+}  // namespace vantrel

@@ -1,0 +1,250 @@
+// The programs run as the local system account among files users may plant. Links under the
+// task files' and logs' names to a file only the system may touch: each row runs the real
+// program, the victim stays as it was, and the run goes on as with the file missing. Planted
+// DLLs never run, and the prompt keeps only the privileges it uses.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "prompt_run.h"
+
+namespace e2e {
+namespace {
+
+const std::string kVictim = "[Settings]\r\nDefaultPostponeTime=7\r\nRemainPostponeCount=9\r\nSECRET\r\n";
+const std::string kTask = "[Settings]\r\nAction=Reboot\r\nDefaultPostponeTime=30\r\n";
+
+using UnixName = char* (*)(const wchar_t*);  // cdecl, as Wine exports it
+
+// Wine's own call for a Windows path's Unix name; null elsewhere.
+UnixName UnixNameCall() {
+    return reinterpret_cast<UnixName>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+}
+
+// The Unix name of an existing path, in quotes, for a Unix command line.
+std::wstring Unix(const std::wstring& path) {
+    char* name = UnixNameCall()(path.c_str());
+    if (name == nullptr) return L"\"\"";
+    std::wstring quoted = L"\"";
+    for (const char* p = name; *p != '\0'; ++p) quoted += static_cast<wchar_t>(*p);
+    ::HeapFree(::GetProcessHeap(), 0, name);
+    return quoted + L"\"";
+}
+
+// Runs a Unix program from Wine; Wine does not wait for its end, so `done` is polled.
+template <typename Done>
+bool RunUnix(const wchar_t* program, std::wstring command, const Done& done) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessW(program, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &process)) {
+        return false;
+    }
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    for (int i = 0; i < 100 && !done(); ++i) ::Sleep(50);
+    return done();
+}
+
+// A symbolic link: under Wine a Unix one (its own call makes nothing), on Windows the system's.
+bool SymbolicLink(const std::wstring& target, const std::wstring& link) {
+    if (UnixNameCall() == nullptr) {
+        return ::CreateSymbolicLinkW(link.c_str(), target.c_str(),
+                                     SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) != 0;
+    }
+    // The link's own name does not exist yet: its folder's Unix name and the leaf.
+    const std::size_t slash = link.rfind(L'\\');
+    std::wstring folder = Unix(link.substr(0, slash));
+    folder.insert(folder.size() - 1, L"/" + link.substr(slash + 1));
+    return RunUnix(L"Z:\\bin\\ln", L"/bin/ln -s " + Unix(target) + L" " + folder,
+                   [&] { return testsupport::Exists(link); });
+}
+
+enum class Planted { kCfg, kLock, kMessage, kPromptLog, kLauncherLog };
+
+struct LinkCase {
+    const char* name;  // cppcheck-suppress unusedStructMember ; the row's test name, read below
+    Planted file;
+    bool hard;
+};
+
+class LinkedFile : public ::testing::TestWithParam<LinkCase> {};
+
+TEST_P(LinkedFile, NeverReachesTheVictim) {
+    const LinkCase& c = GetParam();
+    testsupport::TempDirectory victimDir(L"victim");
+    const std::wstring victim = victimDir / L"victim.txt";
+    ASSERT_TRUE(testsupport::WriteBytes(victim, kVictim));
+
+    PromptRun run;
+    const wchar_t* names[] = {L"defer.cfg", L"defer.lock", L"defer_customized_msg.cfg"};
+    const std::wstring link = c.file == Planted::kPromptLog     ? run.WorkDir() + L"\\plimsay.log"
+                              : c.file == Planted::kLauncherLog ? run.WorkDir() + L"\\selvaun.log"
+                                                                : run.ProgramFile(names[static_cast<int>(c.file)]);
+    if (c.file != Planted::kCfg) {
+        ASSERT_TRUE(run.WriteProgramFile(L"defer.cfg", kTask));
+    }
+    if (c.file == Planted::kMessage) {
+        ASSERT_TRUE(run.WriteProgramFile(L"defer_customized.cfg", "[Settings]\r\nTitle=T\r\n"));
+    }
+    ASSERT_TRUE(c.hard ? ::CreateHardLinkW(link.c_str(), victim.c_str(), nullptr) != 0
+                       : SymbolicLink(victim, link));
+
+    if (c.file == Planted::kLauncherLog) {
+        ::SetEnvironmentVariableW(L"SELVAUN_LOG", link.c_str());
+        std::wstring command = L"\"" + testsupport::ModuleDirectory() + L"selvaun.exe\" \"" +
+                               run.WorkDir() + L"\\missing.exe\"";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        const BOOL started = ::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0,
+                                              nullptr, nullptr, &startup, &process);
+        ::SetEnvironmentVariableW(L"SELVAUN_LOG", nullptr);
+        ASSERT_TRUE(started);
+        DWORD code = 0;
+        EXPECT_EQ(::WaitForSingleObject(process.hProcess, 15000), WAIT_OBJECT_0);
+        ::GetExitCodeProcess(process.hProcess, &code);
+        EXPECT_EQ(code, 0xFFFFFFFFu);  // a failed start, as without a log
+        ::CloseHandle(process.hThread);
+        ::CloseHandle(process.hProcess);
+    } else {
+        if (c.file == Planted::kPromptLog) ::SetEnvironmentVariableW(L"PLIMSAY_LOG", link.c_str());
+        const bool started = run.Start();
+        ::SetEnvironmentVariableW(L"PLIMSAY_LOG", nullptr);
+        ASSERT_TRUE(started);
+        ASSERT_NE(run.WaitForDialog(), nullptr);
+        // The countdown as with defer.cfg missing or customised (60 s), or as the task says.
+        EXPECT_EQ(::SendMessageW(run.Item(1002), PBM_GETRANGE, FALSE, 0),
+                  c.file == Planted::kCfg || c.file == Planted::kMessage ? 60 : 30);
+        if (c.file == Planted::kMessage) {
+            EXPECT_EQ(run.Text(1000), L"");
+        }
+        ::PostMessageW(run.Item(1005), BM_CLICK, 0, 0);
+        DWORD code = 1;
+        ASSERT_TRUE(run.WaitForExit(15000, &code));
+        EXPECT_EQ(code, 0u);
+        EXPECT_EQ(run.ShutdownLog(), PromptRun::Restarted());
+    }
+    EXPECT_EQ(testsupport::ReadBytes(victim), kVictim);
+}
+
+const LinkCase kLinkCases[] = {
+    {"defer_cfg_hard", Planted::kCfg, true},
+    {"defer_cfg_symbolic", Planted::kCfg, false},
+    {"defer_lock_hard", Planted::kLock, true},
+    {"defer_lock_symbolic", Planted::kLock, false},
+    {"message_file_hard", Planted::kMessage, true},
+    {"message_file_symbolic", Planted::kMessage, false},
+    {"plimsay_log_hard", Planted::kPromptLog, true},
+    {"plimsay_log_symbolic", Planted::kPromptLog, false},
+    {"selvaun_log_hard", Planted::kLauncherLog, true},
+    {"selvaun_log_symbolic", Planted::kLauncherLog, false},
+};
+
+INSTANTIATE_TEST_SUITE_P(Attacks, LinkedFile, ::testing::ValuesIn(kLinkCases),
+                         [](const ::testing::TestParamInfo<LinkCase>& row) {
+                             return std::string(row.param.name);
+                         });
+
+// uxtheme.dll and msimg32.dll are loaded late by the common controls, by name: planted beside
+// the prompt and preferred over the system's, they must still never run.
+TEST(PlantedDll, BesideThePromptNeverRuns) {
+    const std::wstring planted = testsupport::ModuleDirectory() + L"planted.dll";
+    PromptRun run;
+    // The marker works: loaded by its path, it leaves its mark.
+    const std::wstring control = run.WorkDir() + L"\\control.dll";
+    ASSERT_TRUE(::CopyFileW(planted.c_str(), control.c_str(), FALSE));
+    HMODULE module = ::LoadLibraryW(control.c_str());
+    ASSERT_NE(module, nullptr);
+    ::FreeLibrary(module);
+    ASSERT_TRUE(testsupport::Exists(control + L".ran"));
+
+    for (const wchar_t* name : {L"uxtheme.dll", L"msimg32.dll"}) {
+        ASSERT_TRUE(::CopyFileW(planted.c_str(), run.ProgramFile(name).c_str(), FALSE));
+    }
+    wchar_t overrides[1024] = {};
+    ::GetEnvironmentVariableW(L"WINEDLLOVERRIDES", overrides, 1024);
+    const std::wstring preferred = std::wstring(overrides) + L";uxtheme,msimg32=n,b";
+    ::SetEnvironmentVariableW(L"WINEDLLOVERRIDES", preferred.c_str());
+    const bool started = run.Start();
+    ::SetEnvironmentVariableW(L"WINEDLLOVERRIDES", overrides[0] != L'\0' ? overrides : nullptr);
+    ASSERT_TRUE(started);
+    ASSERT_NE(run.WaitForDialog(), nullptr);
+    run.PressEscape();
+    ASSERT_TRUE(run.WaitForExit(15000));
+    EXPECT_FALSE(testsupport::Exists(run.ProgramFile(L"uxtheme.dll.ran")));
+    EXPECT_FALSE(testsupport::Exists(run.ProgramFile(L"msimg32.dll.ran")));
+}
+
+// Folders every account may write (a 777 folder under Wine gives everyone full control): the
+// prompt names the account in its log, and a log in such a folder is not written at all.
+TEST(OpenFolder, IsNamedInTheLogAndHoldsNoLog) {
+    if (UnixNameCall() == nullptr) GTEST_SKIP() << "a Windows check: see the README";
+    for (const bool logInOpenFolder : {false, true}) {
+        SCOPED_TRACE(logInOpenFolder ? "log in the open folder" : "program in the open folder");
+        PromptRun run;
+        ASSERT_TRUE(run.WriteProgramFile(L"defer.cfg", kTask));
+        const std::wstring open = logInOpenFolder ? run.WorkDir() : run.ProgramFile(L"");
+        const std::wstring marker = run.WorkDir() + L"\\chmod.done";
+        ASSERT_TRUE(RunUnix(L"Z:\\bin\\sh",
+                            L"/bin/sh -c \"chmod 777 " + Unix(open) + L" && touch " +
+                                Unix(run.WorkDir()) + L"/chmod.done\"",
+                            [&] { return testsupport::Exists(marker); }));
+        const std::wstring log = run.WorkDir() + L"\\plimsay.log";
+        ::SetEnvironmentVariableW(L"PLIMSAY_LOG", log.c_str());
+        const bool started = run.Start();
+        ::SetEnvironmentVariableW(L"PLIMSAY_LOG", nullptr);
+        ASSERT_TRUE(started);
+        ASSERT_NE(run.WaitForDialog(), nullptr);
+        run.PressEscape();
+        ASSERT_TRUE(run.WaitForExit(15000));
+        const std::optional<std::string> written = testsupport::ReadBytes(log);
+        if (logInOpenFolder) {
+            EXPECT_FALSE(written.has_value());
+        } else {
+            ASSERT_TRUE(written.has_value());
+            EXPECT_NE(written->find("folder: Everyone (S-1-1-0) may create or write files in it"),
+                      std::string::npos)
+                << *written;
+        }
+    }
+}
+
+// Every privilege but the restart's and the one every process has is gone from the prompt's
+// token, as another process of the same account reads it.
+TEST(PromptToken, KeepsOnlyWhatTheRestartNeeds) {
+    PromptRun run;
+    ASSERT_TRUE(run.Start());
+    ASSERT_NE(run.WaitForDialog(), nullptr);
+    HANDLE token = nullptr;
+    ASSERT_TRUE(::OpenProcessToken(run.Process(), TOKEN_QUERY, &token));
+    alignas(TOKEN_PRIVILEGES) unsigned char buffer[4096] = {};
+    DWORD size = 0;
+    const BOOL read = ::GetTokenInformation(token, TokenPrivileges, buffer, sizeof buffer, &size);
+    ::CloseHandle(token);
+    ASSERT_TRUE(read);
+    const auto* privileges = reinterpret_cast<const TOKEN_PRIVILEGES*>(buffer);
+    std::vector<std::wstring> names;
+    for (DWORD i = 0; i < privileges->PrivilegeCount; ++i) {
+        LUID luid = privileges->Privileges[i].Luid;
+        wchar_t name[64] = {};
+        DWORD length = 64;
+        ASSERT_TRUE(::LookupPrivilegeNameW(nullptr, &luid, name, &length));
+        names.emplace_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"SeChangeNotifyPrivilege", L"SeShutdownPrivilege"}));
+    run.PressEscape();
+    ASSERT_TRUE(run.WaitForExit(15000));
+}
+
+}  // namespace
+}  // namespace e2e
