@@ -3,10 +3,10 @@
 #include <aclapi.h>
 
 #include <cstring>
-#include <cwchar>
 #include <string>
 #include <string_view>
 
+#include "guard/guarded_file.h"
 #include "instance_name.h"
 #include "task_paths.h"
 #include "wide_cast.h"
@@ -16,20 +16,12 @@ namespace {
 // The folder's path as the file system names it, whatever spelling, short name or link the
 // program was started by; false when it can't be had.
 bool ProgramFolderFinalPath(vantrel::WideString& path) {
-    wchar_t buffer[vantrel::kPathSize] = {};
-    const DWORD length = ::GetModuleFileNameW(nullptr, buffer, vantrel::kPathSize);
+    wchar_t module[vantrel::kPathSize] = {};
+    const DWORD length = ::GetModuleFileNameW(nullptr, module, vantrel::kPathSize);
     if (length == 0 || length >= vantrel::kPathSize) return false;
-    wchar_t* slash = std::wcsrchr(buffer, L'\\');
-    if (slash == nullptr || slash == buffer) return false;
-    *slash = L'\0';
-    const fw::UniqueFile folder(::CreateFileW(
-        buffer, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!folder) return false;
-    const DWORD got = ::GetFinalPathNameByHandleW(folder.get(), buffer, vantrel::kPathSize,
-                                                  FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    if (got == 0 || got >= vantrel::kPathSize) return false;
-    path = vantrel::FromWin(std::wstring_view(buffer, got));
+    const vantrel::CheckedFolder folder(module);
+    if (!folder.Valid()) return false;
+    path = vantrel::FromWin(folder.FinalPath());
     return true;
 }
 

@@ -54,7 +54,7 @@ LocalText SidText(PSID sid) {
 }
 
 // The final path of an open file or folder, as "\\?\C:\..."; empty when it can't be read.
-WideBuffer FinalPath(HANDLE handle) {
+WideBuffer FinalPathOf(HANDLE handle) {
     DWORD size = MAX_PATH + 1;
     for (int attempt = 0; attempt < 2; ++attempt) {
         WideBuffer buffer;
@@ -156,7 +156,7 @@ CheckedFolder::CheckedFolder(const wchar_t* path) {
         m_path.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES | FILE_TRAVERSE,
         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
         FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (m_handle) m_finalPath = FinalPath(m_handle.get());
+    if (m_handle) m_finalPath = FinalPathOf(m_handle.get());
 }
 
 bool CheckedFolder::IsOurs(HANDLE file, const wchar_t* name) const {
@@ -166,7 +166,7 @@ bool CheckedFolder::IsOurs(HANDLE file, const wchar_t* name) const {
         info.nNumberOfLinks != 1) {
         return false;
     }
-    const WideBuffer final = FinalPath(file);
+    const WideBuffer final = FinalPathOf(file);
     return IsEntryOf(View(final.c_str(), final.length),
                      View(m_finalPath.c_str(), m_finalPath.length), View(name));
 }

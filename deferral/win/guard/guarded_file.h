@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <string_view>
 
 #include "../framework/unique_handle.h"
 
@@ -45,6 +46,9 @@ public:
 
     bool Valid() const { return static_cast<bool>(m_handle) && m_finalPath.length != 0; }
     HANDLE Handle() const { return m_handle.get(); }
+    // The folder as the file system names it ("\\?\C:\..."), whatever spelling, short name
+    // or link reached it.
+    std::wstring_view FinalPath() const { return {m_finalPath.c_str(), m_finalPath.length}; }
 
     // The file `name` in this folder, opened as CreateFileW would but without following a
     // reparse point, and kept only when the handle shows a plain file with one link whose
