@@ -8,7 +8,7 @@ set -euo pipefail
 groups=(
   "build tools:cmake ninja-build g++ clang-14 libclang-rt-14-dev googletest file"
   "MinGW-w64 cross compilers:g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix"
-  "Wine (64- and 32-bit) and Xvfb:wine wine64 wine32:i386 xvfb x11-utils"
+  "Wine and Xvfb:wine wine64 xvfb x11-utils"
   "fonts, locales and pictures:fonts-liberation fonts-wqy-microhei fonts-noto-core fonts-thai-tlwg locales imagemagick"
   "release tools:python3 python3-pefile osslsigncode openssl unzip"
   "static analysis:clang-tidy-14 cppcheck"
@@ -51,7 +51,13 @@ if [ ${#missing_all[@]} -gt 0 ]; then
     as_root dpkg --add-architecture i386
   fi
   echo "setup: updating the package lists"
-  apt timeout 900 apt-get update -qq
+  # A mirror caught mid-sync fails one list now and then: try again, then go on with the
+  # lists there are (the install below says what is really missing).
+  for try in 1 2 3; do
+    apt timeout 900 apt-get update -qq && break
+    echo "setup: some package lists did not download (try $try of 3)" >&2
+    [ "$try" -lt 3 ] && sleep 15
+  done
   n=0
   for g in "${missing_groups[@]}"; do
     n=$((n + 1))
@@ -60,6 +66,20 @@ if [ ${#missing_all[@]} -gt 0 ]; then
     apt timeout 1800 apt-get install -y -qq --no-install-recommends ${g#*:} >/dev/null
   done
   echo "setup: packages installed"
+fi
+
+# 32-bit Wine runs the launcher's 32-bit build. Without it (no i386 packages on the mirror,
+# or lists out of step with the 64-bit ones) the launcher's tests run on its 64-bit build.
+if ! installed wine32:i386; then
+  can_act_as_root wine32:i386 || exit 1
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    as_root dpkg --add-architecture i386
+    apt timeout 900 apt-get update -qq || true
+  fi
+  echo "setup: installing 32-bit Wine: wine32:i386"
+  if ! apt timeout 1800 apt-get install -y -qq --no-install-recommends wine32:i386 >/dev/null 2>&1; then
+    echo "setup: 32-bit Wine could not be installed; the launcher's tests will run on its 64-bit build"
+  fi
 fi
 
 need_gen=()
