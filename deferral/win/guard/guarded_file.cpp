@@ -213,6 +213,13 @@ fw::UniqueFile OpenLogFile(const CheckedFolder& folder, const wchar_t* name, LON
     return file;
 }
 
+FolderRights ProgramRights(const wchar_t* path, wchar_t* account, std::size_t capacity) {
+    // For now the folder alone; the folders above and the file itself are to come.
+    const CheckedFolder folder(path);
+    if (!folder.Valid()) return FolderRights::kUnreadable;
+    return folder.Rights(account, capacity);
+}
+
 FolderRights CheckedFolder::Rights(wchar_t* account, std::size_t capacity) const {
     PSID owner = nullptr;
     PACL dacl = nullptr;

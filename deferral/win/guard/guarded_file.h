@@ -69,6 +69,11 @@ private:
     fw::UniqueFile m_handle;
 };
 
+// Whether only trusted accounts can change the program file `path` names, and so what it
+// would run or read beside it: its folder, the folders above it up to the volume's root, and
+// the file itself. `account` as for CheckedFolder::Rights.
+FolderRights ProgramRights(const wchar_t* path, wchar_t* account = nullptr, std::size_t capacity = 0);
+
 // The log file `name` in `folder`, opened for writing (at its end, as the caller writes)
 // never through a link. One of `rotateBytes` or more is first renamed to "<name>.1" on its
 // handle, relative to the checked folder, replacing an older one; when that fails it is
