@@ -37,9 +37,7 @@ bool Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 
 // A click of the postpone button, handled before this returns.
 bool Postpone(const e2e::PromptRun& run) {
-    return Send(run.Dialog(), WM_COMMAND, MAKEWPARAM(IDC_POSTPONE, BN_CLICKED),
-                reinterpret_cast<LPARAM>(run.Item(IDC_POSTPONE))) &&
-           ::IsIconic(run.Dialog());
+    return Send(run.Item(IDC_POSTPONE), BM_CLICK, 0, 0) && ::IsIconic(run.Dialog());
 }
 
 // Esc, as a user would end the dialog; what is still running then ends with the run.

@@ -20,8 +20,8 @@ void SetBarColor(PromptState& state, Effects& out, std::uint32_t colour) {
 }
 
 void Raise(Effects& out) {
-    out.push_back({Kind::kBringToTop});
-    out.push_back({Kind::kShowNormal});
+    out.push_back({Kind::kRaise});
+    out.push_back({Kind::kRestore});
 }
 
 // One second off the running countdown, shown on the bar and in the labels.
@@ -49,16 +49,16 @@ Effects OnPostponedTick(PromptState& state) {
     if (state.m_nSecondsLeft <= state.m_nDelay) {
         if (!state.m_bBarRed) {
             // The urgency threshold is reached now.
-            out.push_back({Kind::kBringToTop});
+            out.push_back({Kind::kRaise});
             SetBarColor(state, out, kBarRed);
-            out.push_back({Kind::kShowNormal});
+            out.push_back({Kind::kRestore});
             state.m_phase = Phase::kPostponedUrgent;
         } else if (OnFiveSecondMark(state)) {
             Raise(out);
         }
     }
     if (state.m_nSecondsLeft <= 0) {
-        out.push_back({Kind::kSetForeground});
+        // No foreground here: the keyboard stays with whatever the user types into.
         out.push_back({Kind::kKillTimer, static_cast<std::int64_t>(TimerId::kPostponed)});
         state.m_nSecondsLeft = 0;
         Append(out, TakeAction(state));
@@ -120,7 +120,7 @@ Effects OnPostpone(PromptState& state, std::int32_t sliderPosition) {
         state.m_phase = Phase::kPostponedQuiet;
     } else {
         SetBarColor(state, out, kBarRed);
-        out.push_back({Kind::kShowNormal});
+        out.push_back({Kind::kRestore});
         state.m_phase = Phase::kPostponedUrgent;
     }
     out.push_back({Kind::kWriteFeedback, 1});
@@ -154,6 +154,19 @@ WideString PostponeButtonText(WideView postponeWord, WideView remainWord, std::i
     const ShortText remaining(remainWord);
     return WideString(postpone.view()) + u" (" + WideString(remaining.view()) + u" " +
            FormatDecimalWide(remain) + u")";
+}
+
+WideString SpokenTimeLeft(WideView minutesUnit, WideView secondsUnit, std::int32_t seconds) {
+    const std::int64_t left = seconds < 0 ? 0 : seconds;
+    const std::int64_t minutes = left / 60;
+    const std::int64_t rest = left % 60;
+    WideString spoken;
+    if (minutes > 0) spoken = FormatDecimalWide(minutes) + u" " + WideString(minutesUnit);
+    if (rest > 0 || minutes == 0) {
+        if (!spoken.empty()) spoken += u" ";
+        spoken += FormatDecimalWide(rest) + u" " + WideString(secondsUnit);
+    }
+    return spoken;
 }
 
 WideString SliderLabel(std::int32_t position) { return FormatDecimalWide(position, 2); }

@@ -28,9 +28,8 @@ struct Effect {
         kSetBarPos,        // `value`
         kSetBarColor,      // base colour `value`, redrawn at once
         kMinimize,
-        kShowNormal,
-        kBringToTop,
-        kSetForeground,
+        kRestore,          // shown normally again, without taking the keyboard
+        kRaise,            // on top of every window, without taking the keyboard
         kKillTimer,        // timer `value`
         kSetTimer,         // timer `value`, one second
         kWriteFeedback,    // `value` 1 right after a postpone
@@ -64,6 +63,10 @@ CountdownDigits FormatCountdown(std::int32_t seconds);
 
 // "%s (%s %d)": the postpone button's text from its two words and the postpones left.
 WideString PostponeButtonText(WideView postponeWord, WideView remainWord, std::int32_t remain);
+
+// The time left as a screen reader says it, from the units the dialog shows: "1 min 28 sec",
+// the minutes without padding and a zero part left out ("5 sec", "2 min"); "0 sec" at the end.
+WideString SpokenTimeLeft(WideView minutesUnit, WideView secondsUnit, std::int32_t seconds);
 
 // "%02d" of the slider's position, for the label next to it.
 WideString SliderLabel(std::int32_t position);

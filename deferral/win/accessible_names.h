@@ -1,9 +1,7 @@
 #pragma once
-// What a screen reader hears of the dialog beyond its controls' own texts: names for the
-// textless slider and bar and for the message, the dialog's description, and the
-// countdown label as a polite live region. Set through Dynamic Annotation, with ole32 and
-// oleacc loaded from the system directory when first needed; without them nothing is set
-// and the dialog works as before.
+// Names, descriptions, values and live regions that a screen reader hears of a window beyond
+// its own text. Set through Dynamic Annotation, with ole32 and oleacc loaded from the system
+// directory when first needed; without them nothing is set and the dialog works as before.
 
 #include <windows.h>
 
@@ -20,15 +18,17 @@ public:
     AccessibleNames(const AccessibleNames&) = delete;
     AccessibleNames& operator=(const AccessibleNames&) = delete;
 
-    void SetName(HWND window, const wchar_t* name) { SetText(window, false, name); }
-    void SetDescription(HWND window, const wchar_t* text) { SetText(window, true, text); }
+    void SetName(HWND window, const wchar_t* name) { SetText(window, kName, name); }
+    void SetDescription(HWND window, const wchar_t* text) { SetText(window, kDescription, text); }
+    void SetValue(HWND window, const wchar_t* text) { SetText(window, kValue, text); }
     void SetPoliteLiveRegion(HWND window);
     // Removes every annotation made and lets COM go; for WM_DESTROY.
     void Clear();
 
 private:
+    enum Property { kName, kDescription, kValue };
     bool Start();
-    void SetText(HWND window, bool description, const wchar_t* text);
+    void SetText(HWND window, Property property, const wchar_t* text);
     void Remember(HWND window);
 
     fw::UniqueModule m_ole32;

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "attention_policy.h"
 #include "guard/guarded_file.h"
 #include "instance_name.h"
 #include "task_paths.h"
@@ -146,12 +147,15 @@ SingleInstance::SingleInstance() {
     m_state = State::kOther;
 }
 
-void SingleInstance::ActivateOther() const {
+void SingleInstance::ShowOther() const {
     if (m_otherProcess == 0) return;
     DialogSearch search{m_otherProcess, nullptr};
     ::EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search));
     // In another session its window is on another desktop: nothing to show here.
     if (search.dialog == nullptr) return;
-    if (::IsIconic(search.dialog)) ::ShowWindow(search.dialog, SW_RESTORE);
-    ::SetForegroundWindow(search.dialog);
+    // Shown and flashing, but not given the keyboard: the second start may come from the
+    // agent while the user types elsewhere.
+    attention::Restore(search.dialog);
+    attention::RaiseOnTop(search.dialog);
+    attention::AskForAttention(search.dialog);
 }

@@ -1,6 +1,6 @@
 #pragma once
 // One prompt per task folder. The first prompt for a folder holds a named object while it
-// runs; a second one started meanwhile finds it, brings the first one's dialog to the front
+// runs; a second one started meanwhile finds it, shows the first one's dialog on top
 // and ends without touching the task files or restarting anything.
 
 #include <windows.h>
@@ -21,8 +21,8 @@ public:
     DWORD otherProcess() const { return m_otherProcess; }
     // Why there is no guard, for the log; empty when there is one.
     const char* unguardedReason() const { return m_reason; }
-    // The other prompt's dialog to the front, restored if it was minimised.
-    void ActivateOther() const;
+    // The other prompt's dialog restored, on top and flashing, without the keyboard.
+    void ShowOther() const;
 
 private:
     fw::UniqueHandle m_object;

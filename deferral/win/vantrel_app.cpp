@@ -23,8 +23,8 @@ BOOL CVantrelApp::InitInstance() {
         const DiagnosticLog log(L"PLIMSAY_LOG", "plimsay");
         log.Write("another prompt for this folder runs (process " +
                   vantrel::FormatDecimal(instance.otherProcess()) +
-                  "): brought it to the front and ended, no report, no restart");
-        instance.ActivateOther();
+                  "): showed it on top and ended, no report, no restart");
+        instance.ShowOther();
         return FALSE;
     }
     if (instance.state() == SingleInstance::State::kUnguarded) {

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "dialog_texts.h"
+#include "attention_policy.h"
 #include "feedback.h"
 #include "framework/app.h"
 #include "framework/dpi.h"
@@ -44,12 +45,6 @@ int ControlOf(vantrel::TextTarget target) {
         case T::kCaption: break;
     }
     return 0;
-}
-
-std::wstring TextOf(HWND window) {
-    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
 }
 
 // A static repaints at every new text, even an equal one, and the minutes change only once
@@ -117,6 +112,7 @@ BOOL CVantrelDlg::OnInitDialog() {
         // no click may start a countdown or the restart. Esc still closes the dialog.
         for (int id : {IDC_SLIDER, IDC_POSTPONE, IDC_ACT_NOW}) EnableDlgItem(id, FALSE);
         m_log.Write("no task files: the program's path is missing or too long; only Esc works");
+        attention::Show(m_hWnd);
         return FALSE;
     }
 
@@ -124,14 +120,17 @@ BOOL CVantrelDlg::OnInitDialog() {
     m_state.m_bCancel = false;
     m_state.m_nCountdownLength = m_state.m_nDelay;
     InitDialogTexts();
-    Annotate();
+    m_accessible.Annotate(m_hWnd);
     UpdatePostponeAndCountdown();
 
     ApplyDpi(fw::WindowDpi(m_hWnd));
     SetTimer(kTimerCountdown, kTimerPeriodMs);
-    SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    attention::RaiseOnTop(m_hWnd);
     SetTimer(kTimerCancelFlag, kTimerPeriodMs);
-    PlaceFocus();
+    // Shown here without activation, so that the dialog manager finds it shown and does not
+    // show it activated; no focus either, which would activate it. The message gets the
+    // focus once the user comes to the dialog.
+    attention::Show(m_hWnd);
     return FALSE;
 }
 
@@ -209,7 +208,7 @@ void CVantrelDlg::Apply(const vantrel::Effects& effects) {
                 EnableDlgItem(IDC_POSTPONE, FALSE);
                 EnableDlgItem(IDC_SLIDER, FALSE);
                 // The focus was on one of them (Windows leaves it there, Wine drops it).
-                if (!::IsWindowEnabled(::GetFocus())) PlaceFocus();
+                if (!::IsWindowEnabled(::GetFocus())) attention::PlaceFocus(m_hWnd, IDC_MESSAGE);
                 break;
             case Kind::kShowCountdown: {
                 const vantrel::CountdownDigits digits = vantrel::FormatCountdown(value);
@@ -230,16 +229,13 @@ void CVantrelDlg::Apply(const vantrel::Effects& effects) {
             case Kind::kMinimize:
                 ShowWindow(SW_MINIMIZE);
                 break;
-            case Kind::kShowNormal:
-                // The raise every 5 s finds the window shown normally, and showing it again
-                // costs Wine a round of window messages: only a hidden or minimised one is.
-                if (!::IsWindowVisible(m_hWnd) || ::IsIconic(m_hWnd)) ShowWindow(SW_SHOWNORMAL);
+            case Kind::kRestore:
+                // Wine leaves a minimised window active: back, its focus is the message's.
+                if (attention::Restore(m_hWnd)) attention::PlaceFocus(m_hWnd, IDC_MESSAGE);
                 break;
-            case Kind::kBringToTop:
-                BringWindowToTop();
-                break;
-            case Kind::kSetForeground:
-                SetForegroundWindow();
+            case Kind::kRaise:
+                attention::RaiseOnTop(m_hWnd);
+                m_accessible.TellTimeLeft(m_hWnd, m_state.m_nSecondsLeft, false);
                 break;
             case Kind::kKillTimer:
                 KillTimer(static_cast<UINT_PTR>(effect.value));
@@ -291,64 +287,25 @@ bool CVantrelDlg::OnQueryDragIcon(WPARAM, LPARAM, LRESULT& result) {
     return true;
 }
 
-// A Space or Enter typed into another program as the prompt takes the foreground must not
-// press "Reboot now", so the focus the dialog places goes to the read-only message, which
-// does nothing with either key, whenever it would land on that button.
-void CVantrelDlg::PlaceFocus() const {
-    HWND target = ::GetNextDlgTabItem(m_hWnd, nullptr, FALSE);
-    if (target == nullptr || target == GetDlgItem(IDC_ACT_NOW)) target = GetDlgItem(IDC_MESSAGE);
-    ::SetFocus(target);
-}
-
-// In place of the dialog manager's restore, which falls back on the first tab stop.
-void CVantrelDlg::RestoreFocus() const {
-    if (IsIconic()) return;
-    const HWND saved = m_hSavedFocus;
-    if (saved != nullptr && ::IsChild(m_hWnd, saved) && ::IsWindowEnabled(saved)) {
-        ::SetFocus(saved);  // the user's choice, kept
-    } else {
-        PlaceFocus();
-    }
-}
-
+// The dialog manager would give the focus back to the control that had it, or to the first
+// tab stop: a "Reboot now" focused long ago, or "Postpone", would then take the next Space
+// or Enter typed for another program. The focus the dialog places is always the message's.
 bool CVantrelDlg::OnActivate(WPARAM wParam, LPARAM, LRESULT& result) {
-    if (LOWORD(wParam) == WA_INACTIVE) {
-        const HWND focus = ::GetFocus();
-        m_hSavedFocus = ::IsChild(m_hWnd, focus) ? focus : nullptr;
-        return false;
-    }
-    RestoreFocus();
+    if (LOWORD(wParam) == WA_INACTIVE) return false;
+    attention::PlaceFocus(m_hWnd, IDC_MESSAGE);
     result = 0;
     return true;
 }
 
 bool CVantrelDlg::OnSetFocus(WPARAM, LPARAM, LRESULT& result) {
-    RestoreFocus();
+    attention::PlaceFocus(m_hWnd, IDC_MESSAGE);
     result = 0;
     return true;
 }
 
-void CVantrelDlg::Annotate() {
-    // MSAA would name a textless control after the static before it in z-order: the slider
-    // would get no name and the bar "sec".
-    // The message box is named after the caption (0).
-    const int named[][2] = {{IDC_SLIDER, IDC_POSTPONE_LABEL}, {IDC_PROGRESS, IDC_COUNTDOWN_LABEL},
-                            {IDC_MESSAGE, 0}};
-    for (const auto& [control, label] : named) {
-        m_accessible.SetName(GetDlgItem(control),
-                             TextOf(label != 0 ? GetDlgItem(label) : m_hWnd).c_str());
-    }
-    // Read with the dialog's name as it opens.
-    m_accessible.SetDescription(m_hWnd, TextOf(GetDlgItem(IDC_MESSAGE)).c_str());
-    m_accessible.SetPoliteLiveRegion(GetDlgItem(IDC_COUNTDOWN_LABEL));
-}
-
-void CVantrelDlg::Announce() const {
-    // Until the user comes to it, if the foreground stays with another program.
-    FLASHWINFO flash{sizeof flash, m_hWnd, FLASHW_ALL | FLASHW_TIMERNOFG, 0, 0};
-    ::FlashWindowEx(&flash);
-    constexpr DWORD kLiveRegionChanged = 0x8019;  // EVENT_OBJECT_LIVEREGIONCHANGED, Windows 8
-    ::NotifyWinEvent(kLiveRegionChanged, GetDlgItem(IDC_COUNTDOWN_LABEL), OBJID_CLIENT, CHILDID_SELF);
+void CVantrelDlg::Announce() {
+    attention::AskForAttention(m_hWnd);
+    m_accessible.TellTimeLeft(m_hWnd, m_state.m_nSecondsLeft, true);
 }
 
 bool CVantrelDlg::OnShowWindow(WPARAM wParam, LPARAM, LRESULT&) {
@@ -404,13 +361,13 @@ void CVantrelDlg::OnTimer(UINT_PTR id) {
 }
 
 void CVantrelDlg::OnActNow() {
-    if (!HasTaskFiles()) return;
+    if (!HasTaskFiles() || !attention::PressedItself(m_hWnd, IDC_ACT_NOW)) return;
     m_log.Write("act now clicked");
     Apply(vantrel::OnActNow(m_state));
 }
 
 void CVantrelDlg::OnPostpone() {
-    if (!HasTaskFiles()) return;
+    if (!HasTaskFiles() || !attention::PressedItself(m_hWnd, IDC_POSTPONE)) return;
     const int minutes = m_slider.GetPos();
     const vantrel::Effects effects = vantrel::OnPostpone(m_state, minutes);
     if (!effects.empty()) {

@@ -3,7 +3,6 @@
 
 #include <windows.h>
 
-#include "accessible_names.h"
 #include "framework/controls.h"
 #include "framework/dialog.h"
 #include "countdown.h"
@@ -13,6 +12,7 @@
 #include "mac_progress_ctrl.h"
 #include "postpone_slider.h"
 #include "prompt_state.h"
+#include "screen_reader.h"
 #include "task_paths.h"
 #include "text_catalogue.h"
 #include "win_platform.h"
@@ -47,18 +47,13 @@ private:
     bool OnTimerMessage(WPARAM wParam, LPARAM, LRESULT& result);
     bool OnShowWindow(WPARAM wParam, LPARAM, LRESULT&);
     bool OnDestroy(WPARAM, LPARAM, LRESULT&);
-    // Names for screen readers where a control's own text gives none.
-    void Annotate();
     // Draws the user's eye and a screen reader's ear, as the prompt appears or returns urgent.
-    void Announce() const;
+    void Announce();
     bool OnActivate(WPARAM wParam, LPARAM, LRESULT& result);
     bool OnDpiChanged(WPARAM wParam, LPARAM, LRESULT&);
     // The bar's bevel and the icons for the window's DPI.
     void ApplyDpi(int dpi);
     bool OnSetFocus(WPARAM, LPARAM, LRESULT& result);
-    // The focus the dialog places itself: never on "Reboot now".
-    void PlaceFocus() const;
-    void RestoreFocus() const;
     void OnCancelClicked();
     void OnMessageChange() {}
     void OnSliderValueClicked() {}
@@ -76,8 +71,6 @@ private:
 
     fw::UniqueIcon m_hIcon;
     fw::UniqueIcon m_hSmallIcon;
-    // The control that had the focus when the dialog last lost the activation.
-    HWND m_hSavedFocus = nullptr;
     // The countdown's digits, set every second: looked up once (a round trip under Wine).
     HWND m_hMinutes = nullptr;
     HWND m_hSeconds = nullptr;
@@ -89,6 +82,6 @@ private:
     vantrel::WinPlatform m_platform;  // before the catalogue, which reads through it
     vantrel::TextCatalogue m_catalogue{m_platform};
     DiagnosticLog m_log{L"PLIMSAY_LOG", "plimsay"};
-    AccessibleNames m_accessible;
+    ScreenReaderTexts m_accessible;
     bool m_bAnnounced = false;  // the first showing
 };

@@ -3,7 +3,7 @@
 //   prompt_driver <plimsay.exe> postpone MINUTES   sets the slider and clicks Postpone
 //   prompt_driver <plimsay.exe> shown [SECONDS]    waits until the dialog shows (default 60)
 //
-// Each waits for the prompt started from that path and its dialog in the foreground.
+// Each waits for the prompt started from that path and its dialog on the screen.
 // Exit status 0 when done, 1 when the prompt or its dialog did not come in time.
 #include <windows.h>
 #include <commctrl.h>
@@ -38,16 +38,15 @@ BOOL CALLBACK FindDialog(HWND window, LPARAM param) {
     return TRUE;
 }
 
-// The prompt's dialog once it shows, not minimised; for a click also in the foreground, since
-// clicks reach only the window that has the input.
-HWND WaitForDialog(const std::wstring& prompt, DWORD timeoutMs, bool foreground) {
+// The prompt's dialog once it shows, not minimised. It never takes the foreground itself; a
+// click (BM_CLICK) on one of its buttons activates it first, as a user's click does.
+HWND WaitForDialog(const std::wstring& prompt, DWORD timeoutMs) {
     const ULONGLONG end = ::GetTickCount64() + timeoutMs;
     do {
         for (const agent::Handle& process : agent::OpenPromptProcesses(prompt, 0)) {
             Search search{::GetProcessId(process.get()), nullptr};
             ::EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search));
-            if (search.dialog != nullptr && !::IsIconic(search.dialog) &&
-                (!foreground || ::GetForegroundWindow() == search.dialog)) {
+            if (search.dialog != nullptr && !::IsIconic(search.dialog)) {
                 // Wine maps a window asynchronously and, for a moment, undoes a minimise the
                 // program asks for; no user is that quick.
                 ::Sleep(300);
@@ -74,7 +73,7 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring command = argc >= 3 ? argv[2] : L"";
     const int number = argc >= 4 ? static_cast<int>(std::wcstol(argv[3], nullptr, 10)) : 0;
     if (command == L"postpone" && argc == 4 && number >= 1) {
-        const HWND dialog = WaitForDialog(agent::FullPath(argv[1]), 60000, true);
+        const HWND dialog = WaitForDialog(agent::FullPath(argv[1]), 60000);
         if (dialog == nullptr || !Postpone(dialog, number)) {
             std::fputs("prompt_driver: could not postpone\n", stderr);
             return 1;
@@ -83,7 +82,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (command == L"shown" && (argc == 3 || (argc == 4 && number >= 1))) {
         const DWORD seconds = argc == 4 ? static_cast<DWORD>(number) : 60;
-        if (WaitForDialog(agent::FullPath(argv[1]), seconds * 1000, false) == nullptr) {
+        if (WaitForDialog(agent::FullPath(argv[1]), seconds * 1000) == nullptr) {
             std::fputs("prompt_driver: the dialog did not show\n", stderr);
             return 1;
         }

@@ -146,17 +146,44 @@ HWND PromptRun::WaitForVisible(DWORD timeoutMs) {
 }
 
 HWND PromptRun::WaitForDialog(DWORD timeoutMs) {
-    const ULONGLONG end = ::GetTickCount64() + timeoutMs;
-    if (WaitForVisible(timeoutMs) == nullptr) return nullptr;
-    // Clicks only reach a window whose thread has the input, so wait for it too.
-    while (::GetForegroundWindow() != m_dialog) {
-        if (::GetTickCount64() >= end) return nullptr;
-        ::Sleep(20);
-    }
+    if (WaitForVisible(timeoutMs) == nullptr || !Activate()) return nullptr;
     // Wine maps a new window asynchronously and, for a moment after, undoes a minimise
     // the program asks for; no user is that quick, so give it that moment.
     ::Sleep(300);
     return m_dialog;
+}
+
+bool PromptRun::Activate(DWORD timeoutMs) const {
+    RECT frame{};
+    ::GetWindowRect(m_dialog, &frame);
+    POINT at{(frame.left + frame.right) / 2, frame.top};
+    while (at.y < frame.bottom &&
+           ::SendMessageW(m_dialog, WM_NCHITTEST, 0, MAKELPARAM(at.x, at.y)) != HTCAPTION) {
+        ++at.y;
+    }
+    RealClick(at);
+    const ULONGLONG end = ::GetTickCount64() + timeoutMs;
+    while (::GetForegroundWindow() != m_dialog) {
+        if (::GetTickCount64() >= end) return false;
+        ::Sleep(20);
+    }
+    return true;
+}
+
+void RealClick(POINT at) {
+    ::SetCursorPos(at.x, at.y);
+    INPUT input[2] = {};
+    input[0].type = input[1].type = INPUT_MOUSE;
+    input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    ::SendInput(2, input, sizeof(INPUT));
+    ::Sleep(200);
+}
+
+void RealClick(HWND window) {
+    RECT rc{};
+    ::GetWindowRect(window, &rc);
+    RealClick(POINT{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2});
 }
 
 bool PromptRun::WaitForExit(DWORD timeoutMs, DWORD* exitCode) {

@@ -34,10 +34,14 @@ public:
     static std::string Restarted();
 
     bool Start();
-    // The prompt's dialog once it is visible and in the foreground, or null after the timeout.
+    // The prompt's dialog once it is visible, clicked on its caption as a user comes to it,
+    // and so in the foreground; null after the timeout. The prompt never takes the
+    // foreground itself.
     HWND WaitForDialog(DWORD timeoutMs = 15000);
     // The dialog as soon as it is visible, without waiting for it to settle.
     HWND WaitForVisible(DWORD timeoutMs = 15000);
+    // A click on the dialog's caption; true once the dialog is in the foreground.
+    bool Activate(DWORD timeoutMs = 5000) const;
     // True once the process has ended, with its exit code.
     bool WaitForExit(DWORD timeoutMs, DWORD* exitCode = nullptr);
     bool Running() const;
@@ -55,6 +59,11 @@ private:
     PROCESS_INFORMATION m_process{};
     HWND m_dialog = nullptr;
 };
+
+// A real left click (mouse input, not a message) at a point of the screen, or in the middle
+// of `window`, which activates the window under it as a user's click does.
+void RealClick(POINT at);
+void RealClick(HWND window);
 
 // The text of any window, read through WM_GETTEXT as another process sees it.
 std::wstring WindowText(HWND window);

@@ -59,9 +59,8 @@ public:
                 case Kind::kSetBarPos: barPos = std::clamp(v, 0, barUpper); break;
                 case Kind::kSetBarColor: colour = static_cast<std::uint32_t>(e.value); break;
                 case Kind::kMinimize: iconic = true; break;
-                case Kind::kShowNormal: iconic = false; break;
-                case Kind::kBringToTop: raisedAt.push_back(elapsed); break;
-                case Kind::kSetForeground: ++foregrounds; break;
+                case Kind::kRestore: iconic = false; break;
+                case Kind::kRaise: raisedAt.push_back(elapsed); break;
                 case Kind::kKillTimer: timers.erase(e.value); break;
                 case Kind::kSetTimer: timers.insert(e.value); break;
                 case Kind::kWriteFeedback:
@@ -86,7 +85,7 @@ public:
     std::set<std::int64_t> timers;
     std::vector<std::string> feedback;
     std::vector<int> raisedAt;
-    int restarts = 0, foregrounds = 0, elapsed = 0;
+    int restarts = 0, elapsed = 0;
     std::int32_t slider = 240;
 };
 
@@ -151,10 +150,8 @@ TEST(Countdown, APostponeAboveTheThresholdWaitsQuietlyThenComesBackRed) {
     for (int at : d.raisedAt) leftWhenRaised.push_back(60 - (at - start));
     EXPECT_EQ(leftWhenRaised, (std::vector<int>{55, 50, 45, 40, 35, 30, 25, 20, 15, 10, 5}));
     EXPECT_FALSE(d.ended);
-    EXPECT_EQ(d.foregrounds, 0);
     d.Second();
     EXPECT_TRUE(d.ended);
-    EXPECT_EQ(d.foregrounds, 1);
     EXPECT_EQ(d.restarts, 1);
     EXPECT_EQ(d.feedback.back(),
               "[Settings]\r\nDefaultPostponeTime=60\r\nRemainPostponeCount=2\r\nAction=Reboot\r\n"
@@ -170,8 +167,8 @@ TEST(Countdown, APostponeNotAboveTheThresholdIsUrgentAtOnce) {
     };
     // Minimised, then restored at once, red.
     ASSERT_NE(at(Kind::kMinimize), effects.end());
-    ASSERT_NE(at(Kind::kShowNormal), effects.end());
-    EXPECT_LT(at(Kind::kMinimize), at(Kind::kShowNormal));
+    ASSERT_NE(at(Kind::kRestore), effects.end());
+    EXPECT_LT(at(Kind::kMinimize), at(Kind::kRestore));
     EXPECT_EQ(at(Kind::kSetBarColor)->value, kBarRed);
     EXPECT_TRUE(d.state.m_bBarRed);
     EXPECT_EQ(d.state.m_phase, Phase::kPostponedUrgent);
@@ -287,6 +284,16 @@ TEST(CountdownTexts, FormatLikeTheLabels) {
         const CountdownDigits d = FormatCountdown(c.seconds);
         EXPECT_EQ(d.minutes, c.minutes) << c.seconds;
         EXPECT_EQ(d.seconds, c.rest) << c.seconds;
+    }
+    struct Spoken {
+        std::int32_t seconds;
+        const char16_t* text;
+    };
+    const Spoken spoken[] = {{88, u"1 min 28 sec"}, {120, u"2 min"}, {5, u"5 sec"},
+                             {0, u"0 sec"},         {-3, u"0 sec"},
+                             {INT32_MAX, u"35791394 min 7 sec"}};
+    for (const Spoken& c : spoken) {
+        EXPECT_EQ(SpokenTimeLeft(u"min", u"sec", c.seconds), c.text) << c.seconds;
     }
     EXPECT_EQ(SliderLabel(5), u"05");
     EXPECT_EQ(SliderLabel(240), u"240");
