@@ -93,83 +93,109 @@ std::size_t SplitCommandLine(std::wstring_view commandLine, std::size_t index, W
 
 namespace {
 
-// Whether `text` starts with an absolute path: "C:\", "\\server" or "\".
-bool StartsAbsolute(std::wstring_view text) {
-    return text[0] == L'\\' || text[0] == L'/' ||
-           (text.size() > 2 && text[1] == L':' && (text[2] == L'\\' || text[2] == L'/'));
+bool IsBlank(wchar_t c) {
+    return c == L' ' || c == L'\t';
 }
 
-// The length of the longest leading part that ends in ".exe" and is followed by a blank, a
-// tab or the end; 0 when there is none.
-std::size_t LongestExePart(std::wstring_view text) {
-    constexpr std::wstring_view kExe = L".exe";
-    for (std::size_t end = text.size(); end > kExe.size(); --end) {
-        if (end < text.size() && text[end] != L' ' && text[end] != L'\t') continue;
-        bool exe = true;
-        for (std::size_t k = 0; k < kExe.size(); ++k) {
-            const wchar_t c = text[end - kExe.size() + k];
-            exe = exe && (c == kExe[k] || c == kExe[k] - L'a' + L'A');
+// "C:\", "C:/", "\\server", "\": a path that no search completes.
+bool IsFullPath(std::wstring_view path) {
+    return (!path.empty() && (path[0] == L'\\' || path[0] == L'/')) ||
+           (path.size() > 2 && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/'));
+}
+
+// Whether the first `end` characters of `text` end in a program's extension.
+bool EndsInProgramExtension(std::wstring_view text, std::size_t end) {
+    constexpr std::wstring_view kExtensions[] = {L".exe", L".com", L".bat", L".cmd"};
+    for (const std::wstring_view extension : kExtensions) {
+        if (end < extension.size()) continue;
+        bool same = true;
+        for (std::size_t k = 0; k < extension.size() && same; ++k) {
+            const wchar_t c = text[end - extension.size() + k];
+            same = c == extension[k] || c == extension[k] - L'a' + L'A';
         }
-        if (exe) return end;
+        if (same) return true;
     }
-    return 0;
+    return false;
 }
 
-WideText QuotedUpTo(std::wstring_view text, std::size_t end) {
-    // Views made by hand: substr could throw, which would bring in the library's exception
-    // support.
-    const std::wstring_view part(text.data(), end);
-    const std::wstring_view rest(text.data() + end, text.size() - end);
-    return WideText::Join({L"\"", part, L"\"", rest});
+// Views made by hand: substr could throw, which would bring in the library's exception
+// support.
+std::wstring_view Part(std::wstring_view text, std::size_t begin, std::size_t end) {
+    return {text.data() + begin, end - begin};
+}
+
+// ".exe" when the last step of `name` has no extension, as the system adds it.
+std::wstring_view AddedExtension(std::wstring_view name) {
+    for (std::size_t i = name.size(); i > 0; --i) {
+        if (name[i - 1] == L'.') return {};
+        if (name[i - 1] == L'\\' || name[i - 1] == L'/') break;
+    }
+    return L".exe";
+}
+
+// The first file `name` names in the full paths of the lists `folders` gives; no buffer when
+// none holds it.
+WideText Search(std::wstring_view name, SearchFolders folders, FileTest isFile) {
+    const std::wstring_view extension = AddedExtension(name);
+    for (std::size_t n = 0;; ++n) {
+        WideText list = folders(n);
+        if (list.data() == nullptr) return {};
+        const std::wstring_view entries = list.view();
+        for (std::size_t begin = 0; begin <= entries.size();) {
+            std::size_t end = begin;
+            while (end < entries.size() && entries[end] != L';') ++end;
+            const std::wstring_view folder = Part(entries, begin, end);
+            begin = end + 1;
+            if (!IsFullPath(folder)) continue;
+            const wchar_t last = folder.back();
+            WideText path = WideText::Join(
+                {folder, last == L'\\' || last == L'/' ? L"" : L"\\", name, extension});
+            if (path.data() != nullptr && isFile(path.data())) return path;
+        }
+    }
 }
 
 }  // namespace
 
-WideText QuoteLeadingFile(WideText command, FileTest isFile) {
-    const auto blank = [](wchar_t c) { return c == L' ' || c == L'\t'; };
-    const std::wstring_view text = command.view();
-    if (text.empty() || text[0] == L'"') return command;
-    if (text.find_first_of(L" \t") == std::wstring_view::npos) return command;
-
-    // From an absolute path the program named up to its ".exe" is meant: when it is missing,
-    // no shorter part may run in its place (a planted "C:\ProgramData\Orvex.exe" for a missing
-    // "C:\ProgramData\Orvex Agent\plimsay.exe"), so that part, or everything, is quoted and
-    // the start fails.
-    const bool absolute = StartsAbsolute(text);
-    const std::size_t exePart = absolute ? LongestExePart(text) : 0;
-
-    constexpr std::wstring_view kExe = L".exe";
-    // No file name holds a double quote, and no file system takes a name (one step of a path)
-    // longer than 255 characters: no part reaching either is tried. The second also keeps the
-    // system's work small for a program followed by a long list of arguments.
-    constexpr std::size_t kLongestName = 255;
-    std::size_t searched = 0;
-    for (std::size_t name = 0; searched < text.size(); ++searched) {
-        const wchar_t c = text[searched];
-        if (c == L'"') break;
-        name = c == L'\\' || c == L'/' || c == L':' ? 0 : name + 1;
-        if (name > kLongestName) break;
-    }
-    // The parts are tried from the longest down, and each one writes its ending only at and
-    // after its own length: the shorter parts still to come find their letters untouched.
-    WideText scratch(searched + kExe.size() + 1);
-    wchar_t* path = scratch.data();
-    if (path == nullptr) return command;
-    for (std::size_t i = 0; i < searched; ++i) path[i] = text[i];
-
-    for (std::size_t end = searched; end > 0 && end >= exePart; --end) {
-        if (blank(text[end - 1]) || (end < text.size() && !blank(text[end]))) continue;
-        path[end] = L'\0';
-        bool found = isFile(path);
-        if (!found) {
-            for (std::size_t k = 0; k < kExe.size(); ++k) path[end + k] = kExe[k];
-            path[end + kExe.size()] = L'\0';
-            found = isFile(path);
+StartCommand ResolveCommand(std::wstring_view command, SearchFolders folders, FileTest isFile) {
+    using Problem = StartCommand::Problem;
+    StartCommand start;
+    std::size_t begin = 0;
+    std::size_t end = 0;  // of the name
+    std::size_t rest = 0;
+    if (!command.empty() && command[0] == L'"') {
+        begin = 1;
+        end = command.find(L'"', 1);
+        if (end == std::wstring_view::npos) end = command.size();
+        rest = end + 1;
+        if (rest > command.size() || (rest < command.size() && !IsBlank(command[rest]))) {
+            start.problem = Problem::kStrayQuote;
+            return start;
         }
-        if (found) return QuotedUpTo(text, end);
+    } else {
+        while (end < command.size() &&
+               !(IsBlank(command[end]) && EndsInProgramExtension(command, end))) {
+            ++end;
+        }
+        rest = end;
+        if (Part(command, 0, end).find(L'"') != std::wstring_view::npos) {
+            start.problem = Problem::kStrayQuote;
+            return start;
+        }
     }
-    if (!absolute) return command;
-    return QuotedUpTo(text, exePart != 0 ? exePart : text.size());
+    const std::wstring_view name = Part(command, begin, end);
+    if (IsFullPath(name)) {
+        start.program = WideText::Join({name, AddedExtension(name)});
+    } else if (!name.empty()) {
+        start.program = Search(name, folders, isFile);
+    }
+    if (start.program.data() == nullptr) {
+        start.problem = Problem::kNotFound;
+        return start;
+    }
+    start.line =
+        WideText::Join({L"\"", start.program.view(), L"\"", Part(command, rest, command.size())});
+    return start;
 }
 
 }  // namespace selvaun

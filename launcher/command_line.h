@@ -20,35 +20,52 @@ bool IsValidUtf8(std::string_view text);
 // literal, and two double quotes inside a quoted part give one literal quote.
 std::size_t SplitCommandLine(std::wstring_view commandLine, std::size_t index, WideText& argument);
 
-// A borrowed callable that tells whether a zero-ended path names an existing file (a
-// directory is not one). It must outlive the call it is passed to, as a lambda argument does.
-class FileTest {
+// A borrowed callable, as a lambda argument is; it must outlive the call it is passed to.
+template <typename Signature>
+class FunctionRef;
+template <typename Result, typename... Arguments>
+class FunctionRef<Result(Arguments...)> {
 public:
-    template <typename Test>
-    // cppcheck-suppress noExplicitConstructor ; implicit on purpose, as the comment says
-    FileTest(const Test& test)  // implicit, so that a lambda can be passed as it is
-        : m_test(&test), m_call([](const void* self, const wchar_t* path) {
-              return static_cast<bool>((*static_cast<const Test*>(self))(path));
+    template <typename Callable>
+    // cppcheck-suppress noExplicitConstructor ; implicit, so that a lambda can be passed as it is
+    FunctionRef(const Callable& callable)
+        : m_callable(&callable), m_call([](const void* self, Arguments... arguments) -> Result {
+              return (*static_cast<const Callable*>(self))(arguments...);
           }) {}
-    bool operator()(const wchar_t* path) const { return m_call(m_test, path); }
+    Result operator()(Arguments... arguments) const { return m_call(m_callable, arguments...); }
 
 private:
-    const void* m_test;
-    bool (*m_call)(const void*, const wchar_t*);
+    const void* m_callable;
+    Result (*m_call)(const void*, Arguments...);
 };
 
-// Unquoted, "C:\Program Files\App\app.exe /s" is tried by the system as "C:\Program.exe"
-// first. For a command that does not start with a double quote and holds a blank or tab, the
-// longest leading part that is followed by a blank, a tab or the end, does not itself end in
-// one, and names an existing file as written or with ".exe" added, is quoted as written (the system
-// adds ".exe" itself); the rest follows unchanged. Parts that could name no file are not
-// tried: those reaching a double quote or holding a name longer than 255 characters. From an
-// absolute path ("C:\", "\\server", "\") no part shorter than the longest leading part that
-// ends in ".exe" (followed likewise) is tried, and when nothing is found that part, or else the
-// whole command, is quoted: the start then fails rather than run a planted shorter prefix.
-// Anything else, such as a bare name or a relative path, comes back unchanged for the
-// system's search. Each part is tested once or twice in one reused buffer, so the work outside
-// `isFile` grows with the length only.
-WideText QuoteLeadingFile(WideText command, FileTest isFile);
+// Whether a zero-ended path names an existing file (a directory is not one).
+using FileTest = FunctionRef<bool(const wchar_t*)>;
+// The `n`-th list of folders to search, separated by ';' as PATH is; a text without a
+// buffer after the last one.
+using SearchFolders = FunctionRef<WideText(std::size_t n)>;
+
+struct StartCommand {
+    enum class Problem {
+        kNone,
+        kStrayQuote,  // a quote left open, or one in the program's name
+        kNotFound     // a name that no folder searched holds
+    };
+    Problem problem = Problem::kNone;
+    WideText program;  // the file to start, a full path
+    WideText line;     // the program quoted, then the rest of the command as written
+};
+
+// The program a command names ends at its extension. Unquoted, it is the leading part up to
+// the first ".exe", ".com", ".bat" or ".cmd" (in any case) that is followed by a blank, a tab
+// or the end, or the whole command when there is none; quoted, it is the part up to the next
+// quote, which must be followed by a blank, a tab or the end. No other part is ever tried,
+// whatever exists: "C:\Program Filespp.exe x y" never starts a planted "app.exe x", and a
+// missing program fails to start rather than let a shorter part run. A name whose last step
+// has no extension gets ".exe", as the system would add it. A full path ("C:", "\server",
+// "") is the program as it is, without a look at the disk; any other name is looked for only
+// in the full paths that `folders` lists, in their order, never in the launcher's or the
+// current folder.
+StartCommand ResolveCommand(std::wstring_view command, SearchFolders folders, FileTest isFile);
 
 }  // namespace selvaun

@@ -3,17 +3,21 @@
 #include <climits>
 #include <cstdarg>
 #include <cstring>
+#include <iterator>
 #include <string_view>
 #include <utility>
 
 #include "command_line.h"
+#include "guard/guarded_file.h"
 #include "guard/start_hardening.h"
 #include "vantrel_version.h"
 
 namespace selvaun {
 namespace {
 
-const char* Printable(AnsiText&& text) { return text.data() != nullptr ? text.data() : ""; }
+const char* Printable(AnsiText&& text) {
+    return text.data() != nullptr ? text.data() : "";
+}
 
 constexpr char kUsage[] =
     "selvaun is an application for services running GUI applications.\n"
@@ -140,10 +144,11 @@ int Launcher::LaunchInActiveSession(const char* commandLine) {
     }
     UniqueHandle token(m_api, sessionToken);
 
-    WideText command = QuoteIfPathWithBlanks(WideCommandLine(commandLine));
-    if (m_log != nullptr) Note("starting %s", Printable(ToAnsi(command.data(), CP_UTF8)));
+    StartCommand start = Resolve(WideCommandLine(commandLine).view());
+    if (!MayStart(start)) return -1;
+    if (m_log != nullptr) Note("starting %s", Printable(ToAnsi(start.line.data(), CP_UTF8)));
     const BOOL created =
-        m_api.CreateProcessAsUserW(token.get(), nullptr, command.data(), nullptr, nullptr, FALSE,
+        m_api.CreateProcessAsUserW(token.get(), nullptr, start.line.data(), nullptr, nullptr, FALSE,
                                    NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup, &process);
     const DWORD error = created ? 0 : m_api.GetLastError();
     token.reset();
@@ -184,12 +189,73 @@ WideText Launcher::WideCommandLine(const char* argument) const {
     return Utf8ToWide(argument);
 }
 
-// An unquoted path with blanks would go to the system's search, which tries the part before
-// the first blank, with ".exe" added, first: a planted "C:\Program.exe" would run under the
-// service's token. The longest leading part that names an existing file is quoted.
-WideText Launcher::QuoteIfPathWithBlanks(WideText command) const {
-    return QuoteLeadingFile(std::move(command),
-                            [this](const wchar_t* path) { return IsFile(path); });
+// An unquoted "C:\Program Files\App\app.exe" would go to the system's search, which tries
+// "C:\Program.exe" first, and a bare name would be looked for in the launcher's own folder
+// and the current one: a planted file would run under the service's token. The program is
+// settled here and started by its full path, quoted.
+StartCommand Launcher::Resolve(std::wstring_view command) const {
+    return ResolveCommand(
+        command, [this](std::size_t n) { return SearchList(n); },
+        [this](const wchar_t* path) { return IsFile(path); });
+}
+
+// The system directory, the Windows directory (the system's own, not a session's copy) and
+// PATH; nothing after them.
+WideText Launcher::SearchList(std::size_t n) const {
+    if (n == 2) {
+        const DWORD size = m_api.GetEnvironmentVariableW(L"PATH", nullptr, 0);
+        WideText path(size != 0 ? size : 1);
+        if (size != 0 && path.data() != nullptr &&
+            m_api.GetEnvironmentVariableW(L"PATH", path.data(), size) >= size) {
+            path.data()[0] = L'\0';  // changed meanwhile: not searched
+        }
+        return path;
+    }
+    if (n > 2) return {};
+    WideText folder(MAX_PATH + 1);
+    const auto get = n == 0 ? m_api.GetSystemDirectoryW : m_api.GetSystemWindowsDirectoryW;
+    if (folder.data() != nullptr && get(folder.data(), MAX_PATH + 1) > MAX_PATH) {
+        folder.data()[0] = L'\0';
+    }
+    return folder;
+}
+
+// Anyone who may change the program, or the folders that hold it, could have it run what
+// they like under the service's token, and a DLL planted beside it loads before any of its
+// own code: such a program is never started.
+bool Launcher::MayStart(const StartCommand& start) const {
+    if (start.problem == StartCommand::Problem::kStrayQuote) {
+        Note("refused: the program's name holds a double quote, or one is left open");
+        return false;
+    }
+    if (start.problem == StartCommand::Problem::kNotFound) {
+        Note(
+            "refused: no such program in the system directory, the Windows directory or a "
+            "full path on PATH");
+        return false;
+    }
+    if (start.line.view().empty()) return false;  // no memory
+    wchar_t account[256] = {};
+    const vantrel::FolderRights rights =
+        m_api.ProgramRights(start.program.view().data(), account, std::size(account));
+    if (rights == vantrel::FolderRights::kTrusted) return true;
+    if (m_log == nullptr) return false;
+    const wchar_t* program = start.program.view().data();
+    const std::size_t folderLength =
+        static_cast<std::size_t>(vantrel::LeafName(program) - program) - 1;
+    WideText folder = WideText::Join({std::wstring_view(program, folderLength)});
+    if (rights == vantrel::FolderRights::kOpen) {
+        Note(
+            "refused \"%s\": %s may change its folder \"%s\", a folder above it or the file itself",
+            Printable(ToAnsi(program, CP_UTF8)), Printable(ToAnsi(account, CP_UTF8)),
+            Printable(ToAnsi(folder.data(), CP_UTF8)));
+    } else {
+        Note(
+            "refused \"%s\": who may change its folder \"%s\", a folder above it or the file "
+            "itself could not be read",
+            Printable(ToAnsi(program, CP_UTF8)), Printable(ToAnsi(folder.data(), CP_UTF8)));
+    }
+    return false;
 }
 
 bool Launcher::IsFile(const wchar_t* path) const {

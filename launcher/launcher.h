@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "command_line.h"
 #include "heap_text.h"
 #include "unique_handle.h"
 #include "win_api.h"
@@ -32,19 +33,25 @@ public:
     WideText Utf8ToWide(const char* text) const;
     // The wide command line to start for the runtime's argument.
     WideText WideCommandLine(const char* argument) const;
-    // `command` with its longest leading part that names an existing file quoted, when it is
-    // unquoted and holds blanks.
-    WideText QuoteIfPathWithBlanks(WideText command) const;
+    // The program `command` names and the command line that starts it by its full path: a
+    // name that is no full path is looked for in the system directory, the Windows directory
+    // and PATH, in this order.
+    StartCommand Resolve(std::wstring_view command) const;
+    // True when `start` names a program that only trusted accounts may change; otherwise the
+    // log says why not.
+    bool MayStart(const StartCommand& start) const;
 
 private:
     bool TokenFailure(DWORD error, UniqueHandle& open);
     bool IsFile(const wchar_t* path) const;
+    WideText SearchList(std::size_t n) const;
     AnsiText ToAnsi(const wchar_t* text, UINT codePage = CP_ACP) const;
     // A timestamped line in the log, when there is one; printf's format.
 #ifdef __GNUC__
     __attribute__((format(gnu_printf, 2, 3)))
 #endif
-    void Note(const char* format, ...) const;
+    void
+    Note(const char* format, ...) const;
 
     const WinApi& m_api;
     std::FILE* m_out;

@@ -1,5 +1,7 @@
 #include "win_api.h"
 
+#include "guard/guarded_file.h"
+
 namespace selvaun {
 
 namespace {
@@ -17,6 +19,10 @@ const WinApi kSystemApi = {
     .WideCharToMultiByte = ::WideCharToMultiByte,
     .GetCommandLineW = ::GetCommandLineW,
     .GetFileAttributesW = ::GetFileAttributesW,
+    .GetSystemDirectoryW = ::GetSystemDirectoryW,
+    .GetSystemWindowsDirectoryW = ::GetSystemWindowsDirectoryW,
+    .GetEnvironmentVariableW = ::GetEnvironmentVariableW,
+    .ProgramRights = vantrel::ProgramRights,
     .CreateProcessAsUserW = ::CreateProcessAsUserW,
     .CloseHandle = ::CloseHandle,
     .GetLastError = ::GetLastError,

@@ -4,6 +4,12 @@
 
 #include <windows.h>
 
+#include <cstddef>
+
+namespace vantrel {
+enum class FolderRights;  // guard/guarded_file.h
+}
+
 namespace selvaun {
 
 struct WinApi {
@@ -18,6 +24,12 @@ struct WinApi {
     decltype(&::WideCharToMultiByte) WideCharToMultiByte;
     decltype(&::GetCommandLineW) GetCommandLineW;
     decltype(&::GetFileAttributesW) GetFileAttributesW;
+    decltype(&::GetSystemDirectoryW) GetSystemDirectoryW;
+    decltype(&::GetSystemWindowsDirectoryW) GetSystemWindowsDirectoryW;
+    decltype(&::GetEnvironmentVariableW) GetEnvironmentVariableW;
+    // vantrel::ProgramRights: whether only trusted accounts may change the program file.
+    vantrel::FolderRights (*ProgramRights)(const wchar_t* path, wchar_t* account,
+                                           std::size_t capacity);
     decltype(&::CreateProcessAsUserW) CreateProcessAsUserW;
     decltype(&::CloseHandle) CloseHandle;
     decltype(&::GetLastError) GetLastError;

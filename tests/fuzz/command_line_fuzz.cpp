@@ -1,9 +1,10 @@
 // The launcher's command-line rules on arbitrary input: the split and the UTF-8 check read and
 // write nothing out of bounds, and no argument is longer than the line it came from; the
-// quoting of a leading part, on a file system that the input makes up, either leaves the
-// command as it is or puts one pair of quotes around a leading part that the file system has.
+// program a command names ends at its first extension, whatever files exist, and only a name
+// that is no full path is looked for, in full paths only.
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,86 +32,111 @@ bool IsBlank(wchar_t c) {
     return c == L' ' || c == L'\t';
 }
 
-void CheckQuoting(const std::uint8_t* data, std::size_t size) {
+// Whether the first `n` characters of `text` end in a program's extension, in any case.
+bool EndsInExtension(std::wstring_view text, std::size_t n) {
+    if (n < 4) return false;
+    std::wstring tail(text.substr(n - 4, 4));
+    for (wchar_t& c : tail) c = c >= L'A' && c <= L'Z' ? c - L'A' + L'a' : c;
+    return tail == L".exe" || tail == L".com" || tail == L".bat" || tail == L".cmd";
+}
+
+struct Run {
+    selvaun::StartCommand start;
+    std::vector<std::wstring> asked;  // the paths whose existence was asked, in order
+};
+
+// The first four bytes say which path lengths exist (bit length % 32), `flip` inverts them;
+// the rest is the command.
+Run Resolve(const std::wstring& command, std::uint32_t lengths, bool flip) {
+    Run run;
+    const wchar_t* lists[] = {L"C:\\S", L"C:\\W", L"rel;C:\\P\\;;\\\\srv\\p"};
+    run.start = selvaun::ResolveCommand(
+        command,
+        [&](std::size_t n) {
+            return n < 3 ? selvaun::WideText::Join({lists[n]}) : selvaun::WideText();
+        },
+        [&](const wchar_t* path) {
+            run.asked.emplace_back(path);
+            return ((lengths >> (run.asked.back().size() % 32) & 1) != 0) != flip;
+        });
+    return run;
+}
+
+void CheckResolving(const std::uint8_t* data, std::size_t size) {
     if (size < 4) return;
-    // The first four bytes say which path lengths exist (bit length % 32); the rest is the
-    // command, a character a byte so that blanks, quotes and backslashes come often.
     const std::uint32_t lengths = static_cast<std::uint32_t>(data[0]) | data[1] << 8 |
                                   data[2] << 16 | static_cast<std::uint32_t>(data[3]) << 24;
-    const auto exists = [lengths](std::wstring_view path) {
-        return (lengths >> (path.size() % 32) & 1) != 0;
-    };
+    // A character a byte, so that blanks, quotes and backslashes come often; a few bytes
+    // stand for the extensions, which random letters would seldom spell.
+    constexpr const wchar_t* kTokens[] = {L".exe", L".COM", L".bat", L".Cmd", L"C:\\"};
     std::wstring command;
-    for (std::size_t i = 4; i < size && data[i] != 0; ++i) command += static_cast<wchar_t>(data[i]);
-
-    constexpr std::wstring_view kExe = L".exe";
-    std::vector<std::wstring> asked;
-    const auto isFile = [&](const wchar_t* path) {
-        asked.emplace_back(path);
-        return exists(asked.back());
-    };
-    const selvaun::WideText result =
-        selvaun::QuoteLeadingFile(selvaun::WideText::Join({command}), isFile);
-    const std::wstring_view out = result.view();
-
-    // Every path asked about is a leading part, as written or with ".exe" added, the longest
-    // first, and only the last may exist.
-    const auto leading = [&](std::wstring_view part) {
-        return part.size() <= command.size() && command.compare(0, part.size(), part) == 0;
-    };
-    std::size_t previous = command.size();
-    for (std::size_t i = 0; i < asked.size(); ++i) {
-        std::wstring_view part = asked[i];
-        if (part.size() >= kExe.size() && part.substr(part.size() - kExe.size()) == kExe &&
-            leading(part.substr(0, part.size() - kExe.size()))) {
-            part.remove_suffix(kExe.size());
+    for (std::size_t i = 4; i < size && data[i] != 0; ++i) {
+        const std::size_t token = data[i] - 0xF0u;
+        if (data[i] >= 0xF0 && token < std::size(kTokens)) {
+            command += kTokens[token];
+        } else {
+            command += static_cast<wchar_t>(data[i]);
         }
-        Check(!part.empty() && part.size() <= previous && leading(part));
-        previous = part.size();
-        if (i + 1 < asked.size()) Check(!exists(asked[i]));
     }
+    const Run run = Resolve(command, lengths, false);
+    const Run other = Resolve(command, lengths, true);
+    using Problem = selvaun::StartCommand::Problem;
+    const Problem problem = run.start.problem;
+    const std::wstring_view line = run.start.line.view();
+    const bool quoted = !command.empty() && command[0] == L'"';
+    const std::wstring_view named = std::wstring_view(command).substr(quoted ? 1 : 0);
+    const bool fullPath =
+        (!named.empty() && (named[0] == L'\\' || named[0] == L'/')) ||
+        (named.size() > 2 && named[1] == L':' && (named[2] == L'\\' || named[2] == L'/'));
 
-    if (out == command) {
-        Check(asked.empty() || !exists(asked.back()));
+    if (problem == Problem::kStrayQuote) {
+        Check(command.find(L'"') != std::wstring::npos);
+        Check(line.empty());
         return;
     }
-    if (asked.empty() || !exists(asked.back())) {
-        // Nothing found: only from an absolute path, quoted up to a part ending in ".exe"
-        // followed by a blank, a tab or the end, or whole.
-        Check(command[0] == L'\\' || command[0] == L'/' ||
-              (command.size() > 2 && command[1] == L':' &&
-               (command[2] == L'\\' || command[2] == L'/')));
-        Check(out.size() == command.size() + 2 && out[0] == L'"');
-        const auto endsInExe = [&](std::size_t n) {
-            if (n < kExe.size()) return false;
-            for (std::size_t k = 0; k < kExe.size(); ++k) {
-                const wchar_t c = command[n - kExe.size() + k];
-                if (c != kExe[k] && c != kExe[k] - L'a' + L'A') return false;
-            }
-            return true;
-        };
-        bool matched = false;
-        for (std::size_t n = 1; n <= command.size() && !matched; ++n) {
-            matched = out[n + 1] == L'"' && out.compare(1, n, command, 0, n) == 0 &&
-                      out.substr(n + 2) == std::wstring_view(command).substr(n) &&
-                      (n == command.size() || (IsBlank(command[n]) && endsInExe(n)));
+    // What runs never depends on which files exist when the command names a full path: none
+    // is even asked about.
+    if (fullPath) {
+        Check(run.asked.empty() && other.asked.empty());
+        Check(other.start.problem == problem && other.start.line.view() == line);
+        Check(problem == Problem::kNone);
+    }
+    if (problem == Problem::kNotFound) {
+        Check(!fullPath && line.empty());
+        for (const std::wstring& path : run.asked) {
+            Check(path.rfind(L"C:\\", 0) == 0 || path.rfind(L"\\\\", 0) == 0);
         }
-        Check(matched);
         return;
     }
-    // One pair of quotes around a leading part that exists, as written or with ".exe".
-    Check(out.size() == command.size() + 2 && out[0] == L'"');
-    const std::size_t close = out.find(L'"', 1);
+    // The line is the program quoted, then the rest of the command as written.
+    Check(line.size() >= 2 && line[0] == L'"');
+    const std::size_t close = line.find(L'"', 1);
     Check(close != std::wstring_view::npos);
-    const std::wstring_view part = out.substr(1, close - 1);
-    const std::wstring_view rest = out.substr(close + 1);
-    Check(!part.empty() && leading(part));
-    Check(command.compare(part.size(), std::wstring::npos, rest) == 0);
-    Check(exists(part) || exists(std::wstring(part) + std::wstring(kExe)));
-    // The part is cut where a blank or tab follows, and does not end in one itself.
-    Check(!IsBlank(part.back()) && (rest.empty() || IsBlank(rest.front())));
-    Check(command[0] != L'"' && command.find_first_of(L" \t") != std::wstring::npos);
-    Check(!asked.empty() && exists(asked.back()));
+    const std::wstring_view program = line.substr(1, close - 1);
+    const std::wstring_view rest = line.substr(close + 1);
+    Check(program == run.start.program.view());
+    Check(rest.empty() || IsBlank(rest.front()));
+    Check(rest.size() <= command.size() &&
+          std::wstring_view(command).substr(command.size() - rest.size()) == rest);
+    const std::size_t nameLength = command.size() - rest.size() - (quoted ? 2 : 0);
+    const std::wstring_view name = named.substr(0, nameLength);
+    if (!quoted) {
+        // The program ends at the first extension followed by a blank, a tab or the end, and
+        // is the whole command only when there is none: never longer, never shorter.
+        for (std::size_t n = 1; n < nameLength; ++n) {
+            Check(!(IsBlank(command[n]) && EndsInExtension(command, n)));
+        }
+        Check(nameLength == command.size() || EndsInExtension(command, nameLength));
+    }
+    if (fullPath) {
+        Check(program.substr(0, name.size()) == name);
+        Check(program.size() == name.size() || program.substr(name.size()) == L".exe");
+    } else {
+        // Found in a full path the lists name, by the last question asked.
+        Check(!run.asked.empty() && run.asked.back() == program);
+        Check(program.rfind(L"C:\\", 0) == 0 || program.rfind(L"\\\\", 0) == 0);
+        Check(program.find(name) != std::wstring_view::npos);
+    }
 }
 
 }  // namespace
@@ -118,6 +144,6 @@ void CheckQuoting(const std::uint8_t* data, std::size_t size) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     selvaun::IsValidUtf8(std::string_view(reinterpret_cast<const char*>(data), size));
     CheckSplit(data, size);
-    CheckQuoting(data, size);
+    CheckResolving(data, size);
     return 0;
 }

@@ -1,5 +1,5 @@
 // The launcher's text rules: which bytes are UTF-8, how a wide command line splits, and which
-// leading part of a command is quoted.
+// program a command names and how it is started.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -86,57 +86,83 @@ TEST(SplitCommandLine, FollowsTheRuntimeRules) {
     }
 }
 
-TEST(QuoteLeadingFile, QuotesTheLongestLeadingPartThatIsAFile) {
-    // Files whose names (the part after "C:\") have 255 and 256 characters.
-    const std::wstring longName = L"C:\\" + std::wstring(253, L'n') + L" x";
-    const std::wstring tooLongName = L"C:\\" + std::wstring(254, L'n') + L" x";
+TEST(ResolveCommand, EndsTheProgramAtItsExtensionAndSearchesOnlySystemFolders) {
+    using Problem = StartCommand::Problem;
+    // Planted files sit beside the programs, in the launcher's folder (C:\Agent), in the
+    // current one (relative names) and under PATH's relative entry.
     const std::set<std::wstring> files = {
         L"C:\\Program Files\\App\\app.exe",
-        L"C:\\Program Files\\App\\tool",
-        L"C:\\Tab\\x\ty.exe",
-        L"C:\\a b",
-        L"C:\\a b c.exe",
-        L"C:\\Tools\\app.exe",
-        // No real file has these names: a quote, more than 255 characters.
-        L"C:\\q \"r",
-        longName,
-        tooLongName,
+        L"C:\\Program Files\\App\\app.exe x",
+        L"C:\\ProgramData\\Orvex.exe",
+        L"C:\\Windows\\system32\\notepad.exe",
+        L"C:\\Windows\\notepad.exe",
+        L"C:\\Windows\\regedit.exe",
+        L"C:\\Tools\\tool.cmd",
+        L"C:\\Bin\\run.exe",
+        L"C:\\Agent\\helper.exe",
+        L"helper.exe",
+        L"Tools\\my app.exe",
+        L"bin\\tool.cmd",
     };
+    const wchar_t* lists[] = {L"C:\\Windows\\system32", L"C:\\Windows",
+                              L"bin;;\"C:\\Quoted\";C:\\Tools;C:\\Bin\\"};
+    const auto folders = [&](std::size_t n) {
+        return n < std::size(lists) ? WideText::Join({lists[n]}) : WideText();
+    };
+    const auto isFile = [&](const wchar_t* path) { return files.count(path) > 0; };
     struct Case {
-        std::wstring command, expected;
+        std::wstring command;
+        Problem problem;
+        std::wstring line;  // when there is no problem
     };
     const Case cases[] = {
-        {L"C:\\Program Files\\App\\app.exe", L"\"C:\\Program Files\\App\\app.exe\""},
-        {L"C:\\Program Files\\App\\app.exe /s /t", L"\"C:\\Program Files\\App\\app.exe\" /s /t"},
-        {L"C:\\Program Files\\App\\app.exe\t/s", L"\"C:\\Program Files\\App\\app.exe\"\t/s"},
-        {L"C:\\Tab\\x\ty.exe", L"\"C:\\Tab\\x\ty.exe\""},
-        // The longName part wins; one found with ".exe" added is quoted as written.
-        {L"C:\\a b c d", L"\"C:\\a b c\" d"},
-        {L"C:\\Program Files\\App\\app /s", L"\"C:\\Program Files\\App\\app\" /s"},
-        {L"C:\\Program Files\\App\\tool x", L"\"C:\\Program Files\\App\\tool\" x"},
-        {L"C:\\Program Files\\App\\app.exe ", L"\"C:\\Program Files\\App\\app.exe\" "},
-        {L"C:\\Program Files\\App\\app.exe  \"a b\"",
-         L"\"C:\\Program Files\\App\\app.exe\"  \"a b\""},
-        {longName + L" y", L"\"" + longName + L"\" y"},
-        // Nothing exists from an absolute path: the longest part ending in ".exe", or all of it,
-        // so that no shorter part is tried.
-        {L"C:\\Program Files\\Gone\\app.exe /s", L"\"C:\\Program Files\\Gone\\app.exe\" /s"},
-        {L"\\\\srv\\a b.EXE c.exe d", L"\"\\\\srv\\a b.EXE c.exe\" d"},
-        // "C:\a b" exists, but the program named is the missing "C:\a b d.exe".
-        {L"C:\\a b d.exe x", L"\"C:\\a b d.exe\" x"},
-        {L"C:\\q \"r s", L"\"C:\\q \"r s\""},
-        {tooLongName + L" y", L"\"" + tooLongName + L" y\""},
-        // Unchanged: quoted already, no blank, a relative path or a bare name for the search.
-        {L"\"C:\\Program Files\\App\\app.exe\" /x", L"\"C:\\Program Files\\App\\app.exe\" /x"},
-        {L"C:\\Tools\\app.exe", L"C:\\Tools\\app.exe"},
-        {L"Tools\\my app.exe /s", L"Tools\\my app.exe /s"},
-        {L" ", L" "},
-        {L"", L""},
+        {L"C:\\Program Files\\App\\app.exe", Problem::kNone,
+         L"\"C:\\Program Files\\App\\app.exe\""},
+        {L"C:\\Program Files\\App\\app.exe\t/s /t", Problem::kNone,
+         L"\"C:\\Program Files\\App\\app.exe\"\t/s /t"},
+        // The planted longer name beside it is never tried.
+        {L"C:\\Program Files\\App\\app.exe x y", Problem::kNone,
+         L"\"C:\\Program Files\\App\\app.exe\" x y"},
+        // The first extension ends it, in any case; one inside a step does not.
+        {L"\\\\srv\\a b.EXE c.exe d", Problem::kNone, L"\"\\\\srv\\a b.EXE\" c.exe d"},
+        {L"C:\\x.com\\run.Com a", Problem::kNone, L"\"C:\\x.com\\run.Com\" a"},
+        {L"C:\\Program Files\\App\\app.exe \"a b\" c", Problem::kNone,
+         L"\"C:\\Program Files\\App\\app.exe\" \"a b\" c"},
+        // Missing programs stay themselves: the start fails, no shorter part runs.
+        {L"C:\\ProgramData\\Orvex Agent\\task.bat x", Problem::kNone,
+         L"\"C:\\ProgramData\\Orvex Agent\\task.bat\" x"},
+        {L"C:\\ProgramData\\Orvex Agent\\task.cmd", Problem::kNone,
+         L"\"C:\\ProgramData\\Orvex Agent\\task.cmd\""},
+        // No extension: the whole argument, with the ".exe" the system would add.
+        {L"C:\\ProgramData\\Orvex Agent\\tool x", Problem::kNone,
+         L"\"C:\\ProgramData\\Orvex Agent\\tool x.exe\""},
+        {L"\"C:\\Program Files\\App\\app\" /x", Problem::kNone,
+         L"\"C:\\Program Files\\App\\app.exe\" /x"},
+        {L"\"C:\\Program Files\\App\\app.exe\"", Problem::kNone,
+         L"\"C:\\Program Files\\App\\app.exe\""},
+        // Stray quotes.
+        {L"C:\\Program Files\\App\\app.exe\" x", Problem::kStrayQuote, L""},
+        {L"C:\\Program Files\\App\\app.exe\"", Problem::kStrayQuote, L""},
+        {L"\"C:\\Program Files\\App\\app.exe x", Problem::kStrayQuote, L""},
+        {L"\"C:\\Program Files\\App\\app.exe\"x", Problem::kStrayQuote, L""},
+        {L"C:\\ProgramData\\Orvex Agent\\tool \"a b\"", Problem::kStrayQuote, L""},
+        // Other names: the system directory, the Windows directory, then PATH's full paths.
+        {L"notepad.exe a.txt", Problem::kNone, L"\"C:\\Windows\\system32\\notepad.exe\" a.txt"},
+        {L"\"regedit\"", Problem::kNone, L"\"C:\\Windows\\regedit.exe\""},
+        {L"tool.cmd /c", Problem::kNone, L"\"C:\\Tools\\tool.cmd\" /c"},
+        {L"run", Problem::kNone, L"\"C:\\Bin\\run.exe\""},
+        {L"notepad a.txt", Problem::kNotFound, L""},  // without its extension: all of it
+        // Never the launcher's folder, the current one or a relative PATH entry.
+        {L"helper.exe", Problem::kNotFound, L""},
+        {L"Tools\\my app.exe /s", Problem::kNotFound, L""},
+        {L"", Problem::kNotFound, L""},
+        {L"\"\" x", Problem::kNotFound, L""},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::PrintToString(c.command.substr(0, 80)));
-        const auto isFile = [&](const wchar_t* path) { return files.count(path) > 0; };
-        EXPECT_EQ(QuoteLeadingFile(WideText::Join({c.command}), isFile).view(), c.expected);
+        SCOPED_TRACE(::testing::PrintToString(c.command));
+        const StartCommand start = ResolveCommand(c.command, folders, isFile);
+        EXPECT_EQ(start.problem, c.problem);
+        EXPECT_EQ(start.line.view(), c.line);
     }
 }
 

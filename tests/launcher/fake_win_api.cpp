@@ -151,6 +151,49 @@ DWORD WINAPI FakeGetFileAttributesW(LPCWSTR path) {
     return found->second;
 }
 
+// The folders' calls: the text and its length, or the size needed when it does not fit.
+UINT Copied(const std::wstring& text, LPWSTR buffer, UINT size) {
+    if (text.size() >= size) return static_cast<UINT>(text.size() + 1);
+    text.copy(buffer, text.size());
+    buffer[text.size()] = L'\0';
+    return static_cast<UINT>(text.size());
+}
+
+UINT WINAPI FakeGetSystemDirectoryW(LPWSTR buffer, UINT size) {
+    g_fake->calls.push_back("GetSystemDirectoryW");
+    return Copied(g_fake->systemDirectory, buffer, size);
+}
+
+UINT WINAPI FakeGetSystemWindowsDirectoryW(LPWSTR buffer, UINT size) {
+    g_fake->calls.push_back("GetSystemWindowsDirectoryW");
+    return Copied(g_fake->windowsDirectory, buffer, size);
+}
+
+DWORD WINAPI FakeGetEnvironmentVariableW(LPCWSTR name, LPWSTR buffer, DWORD size) {
+    FakeWinApi& f = *g_fake;
+    f.calls.push_back("GetEnvironmentVariableW");
+    const auto found = f.environment.find(name);
+    if (found == f.environment.end()) {
+        f.lastError = ERROR_ENVVAR_NOT_FOUND;
+        return 0;
+    }
+    return Copied(found->second, buffer, size);
+}
+
+vantrel::FolderRights FakeProgramRights(const wchar_t* path, wchar_t* account,
+                                        std::size_t capacity) {
+    FakeWinApi& f = *g_fake;
+    f.calls.push_back("ProgramRights");
+    f.rightsQueries.push_back(path);
+    const auto found = f.rights.find(path);
+    if (found == f.rights.end()) return vantrel::FolderRights::kTrusted;
+    if (account != nullptr && capacity > f.rightsAccount.size()) {
+        f.rightsAccount.copy(account, f.rightsAccount.size());
+        account[f.rightsAccount.size()] = L'\0';
+    }
+    return found->second;
+}
+
 BOOL WINAPI FakeCreateProcessAsUserW(HANDLE token, LPCWSTR application, LPWSTR commandLine,
                                      LPSECURITY_ATTRIBUTES processAttributes,
                                      LPSECURITY_ATTRIBUTES threadAttributes, BOOL inheritHandles,
@@ -216,6 +259,10 @@ const WinApi kFakeApi = {
     .WideCharToMultiByte = FakeWideCharToMultiByte,
     .GetCommandLineW = FakeGetCommandLineW,
     .GetFileAttributesW = FakeGetFileAttributesW,
+    .GetSystemDirectoryW = FakeGetSystemDirectoryW,
+    .GetSystemWindowsDirectoryW = FakeGetSystemWindowsDirectoryW,
+    .GetEnvironmentVariableW = FakeGetEnvironmentVariableW,
+    .ProgramRights = FakeProgramRights,
     .CreateProcessAsUserW = FakeCreateProcessAsUserW,
     .CloseHandle = FakeCloseHandle,
     .GetLastError = FakeGetLastError,

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "guard/guarded_file.h"
 #include "win_api.h"
 
 namespace selvaun::testing {
@@ -33,6 +34,12 @@ public:
     DWORD sessionId = 3;
     std::wstring commandLine = L"selvaun.exe";
     std::map<std::wstring, DWORD> files;  // path -> attributes, for GetFileAttributesW
+    std::wstring systemDirectory = L"C:\\Windows\\system32";
+    std::wstring windowsDirectory = L"C:\\Windows";
+    std::map<std::wstring, std::wstring> environment;  // for GetEnvironmentVariableW
+    // What ProgramRights says of a path (trusted when not listed), and the account it names.
+    std::map<std::wstring, vantrel::FolderRights> rights;
+    std::wstring rightsAccount = L"Everyone (S-1-1-0)";
 
     // Every call in order, e.g. "OpenProcessToken(0x28) -> token1", "CloseHandle(token1)".
     std::vector<std::string> calls;
@@ -86,6 +93,7 @@ public:
     std::vector<SessionInfo> sessionInfos;
     std::vector<Conversion> conversions;
     std::vector<std::wstring> attributeQueries;
+    std::vector<std::wstring> rightsQueries;
     std::vector<Creation> creations;
     DWORD lastError = 0;
 

@@ -2,6 +2,7 @@
 // for the program it starts.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,34 +22,6 @@ constexpr char kUsage[] =
     "Usage: selvaun AppFullPath\r\n"
     "\r\n";
 
-// A file of the test's own, removed at the end; a program may still be ending, so removal is
-// tried for a while.
-class Installed {
-public:
-    explicit Installed(std::wstring path) : m_path(std::move(path)) {}
-    ~Installed() {
-        for (int i = 0; i < 100 && Exists(m_path); ++i) {
-            testsupport::RemoveTree(m_path);
-            if (Exists(m_path)) ::Sleep(50);
-        }
-    }
-    Installed(const Installed&) = delete;
-    Installed& operator=(const Installed&) = delete;
-    const std::wstring& path() const { return m_path; }
-
-private:
-    std::wstring m_path;
-};
-
-// The recorder copied to `path`, as the program the launcher is to start.
-bool InstallRecorder(const std::wstring& path) {
-    return ::CopyFileW(RecorderPath().c_str(), path.c_str(), FALSE) != FALSE;
-}
-
-std::wstring LogOf(const std::wstring& program) {
-    return program.substr(0, program.rfind(L'.')) + L".log";
-}
-
 std::string Ansi(const std::wstring& wide) {
     const int length =
         ::WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
@@ -57,21 +30,6 @@ std::string Ansi(const std::wstring& wide) {
     text.pop_back();
     return text;
 }
-
-// Sets an environment variable of this process, which the launcher and its program inherit,
-// for the life of the object.
-class ScopedVariable {
-public:
-    ScopedVariable(const wchar_t* name, const std::wstring& value) : m_name(name) {
-        ::SetEnvironmentVariableW(name, value.c_str());
-    }
-    ~ScopedVariable() { ::SetEnvironmentVariableW(m_name, nullptr); }
-    ScopedVariable(const ScopedVariable&) = delete;
-    ScopedVariable& operator=(const ScopedVariable&) = delete;
-
-private:
-    const wchar_t* m_name;
-};
 
 TEST(LauncherRun, WrongArgumentCountPrintsUsageAndExitsWithMinusOne) {
     for (const wchar_t* arguments : {L"", L"C:\\Program Files\\App\\app.exe", L"a b c"}) {
@@ -87,7 +45,7 @@ TEST(LauncherRun, WrongArgumentCountPrintsUsageAndExitsWithMinusOne) {
 TEST(LauncherRun, StartsTheProgramWithItsArgumentsAndDoesNotWaitForIt) {
     TempDirectory programDir(L"selvaun-prog");
     TempDirectory workDir(L"selvaun-work");
-    Installed helper(programDir / L"helper.exe");
+    Planted helper(programDir / L"helper.exe");
     ASSERT_TRUE(InstallRecorder(helper.path()));
 
     // The helper holds until the event is set, which happens only after the launcher ended.
@@ -119,13 +77,14 @@ TEST(LauncherRun, StartsTheProgramWithItsArgumentsAndDoesNotWaitForIt) {
 // SELVAUN_LOG names the file that gets one line per step, with the error code of a failure.
 TEST(LauncherRun, WritesItsLogWhenAsked) {
     TempDirectory dir(L"selvaun-prog");
-    Installed helper(dir / L"helper.exe");
+    Planted helper(dir / L"helper.exe");
     ASSERT_TRUE(InstallRecorder(helper.path()));
     const std::wstring log = dir / L"selvaun.log";
     {
         ScopedVariable logVariable(L"SELVAUN_LOG", log);
         ASSERT_EQ(RunLauncher(QuoteArgument(helper.path())).exitCode, 0u);
-        ASSERT_EQ(RunLauncher(QuoteArgument(dir / L"missing.exe")).exitCode, 0xFFFFFFFFu);
+        ASSERT_TRUE(testsupport::WriteBytes(dir / L"empty.exe", ""));
+        ASSERT_EQ(RunLauncher(QuoteArgument(dir / L"empty.exe")).exitCode, 0xFFFFFFFFu);
     }
     WaitForRecords(LogOf(helper.path()));
     const std::vector<std::string> expected = {
@@ -133,18 +92,19 @@ TEST(LauncherRun, WritesItsLogWhenAsked) {
         "hardening: DLL search System32 only ok, image load ok, strict handles ok, *",
         "SeRestorePrivilege: AdjustTokenPrivileges succeeded, last error *",
         "token: a copy of the launcher's own, moved to console session *",
-        "starting *\\helper.exe",
+        "starting \"*\\helper.exe\"",
         "started process * on winsta0\\default",
         "exit status 0",
-        "start: version *, command line \"*selvaun.exe\" \"*\\missing.exe\"",
+        "start: version *, command line \"*selvaun.exe\" \"*\\empty.exe\"",
         "hardening: *",
         "SeRestorePrivilege: AdjustTokenPrivileges succeeded, last error *",
         "token: a copy of the launcher's own, moved to console session *",
-        "starting *\\missing.exe",
-        "CreateProcessAsUserW failed, error 2",
+        "starting \"*\\empty.exe\"",
+        "CreateProcessAsUserW failed, error *",
         "exit status -1",
     };
-    const auto messages = testsupport::LogMessages(testsupport::ReadBytes(log).value_or(""), "selvaun");
+    const auto messages =
+        testsupport::LogMessages(testsupport::ReadBytes(log).value_or(""), "selvaun");
     EXPECT_TRUE(testsupport::MatchesAll(messages, expected)) << ::testing::PrintToString(messages);
 }
 
@@ -152,11 +112,22 @@ TEST(LauncherRun, WritesItsLogWhenAsked) {
 // "C:\Program.exe" that records any start of it.
 class PlantedDecoy : public ::testing::Test {
 protected:
+    static constexpr const wchar_t* kDecoy = L"C:\\Program.exe";
+
     void SetUp() override {
-        ASSERT_FALSE(Exists(m_decoy.path())) << "C:\\Program.exe is not ours to replace";
+        // A decoy that a killed run left behind is this test's recorder: its log would be
+        // taken for a start in this run, so both go first.
+        const std::wstring decoyLog = LogOf(kDecoy);
+        if (testsupport::ReadBytes(kDecoy) == testsupport::ReadBytes(RecorderPath()) ||
+            (!Exists(kDecoy) && !WaitForRecords(decoyLog, 1, 0).empty())) {
+            Planted leftover(kDecoy);
+        }
+        ASSERT_FALSE(Exists(kDecoy)) << "C:\\Program.exe is another program, not ours to replace";
+        ASSERT_FALSE(Exists(decoyLog)) << "C:\\Program.log is another program's";
+        m_decoy.emplace(kDecoy);
         ASSERT_TRUE(::CreateDirectoryW(m_dir.path().c_str(), nullptr));
         ASSERT_TRUE(InstallRecorder(m_helper));
-        ASSERT_TRUE(InstallRecorder(m_decoy.path()));
+        ASSERT_TRUE(InstallRecorder(kDecoy));
     }
     // The helper's command lines so far; none of the decoy's.
     std::vector<std::string> Started(std::size_t count) {
@@ -164,13 +135,12 @@ protected:
         for (const Record& record : WaitForRecords(LogOf(m_helper), count)) {
             lines.push_back(record.commandLine);
         }
-        EXPECT_FALSE(Exists(m_decoyLog.path())) << "the decoy ran";
+        EXPECT_FALSE(Exists(LogOf(kDecoy))) << "the decoy ran";
         return lines;
     }
 
-    Installed m_decoy{L"C:\\Program.exe"};
-    Installed m_decoyLog{L"C:\\Program.log"};
-    Installed m_dir{L"C:\\Program Files\\selvaun-e2e-" + std::to_wstring(::GetCurrentProcessId())};
+    std::optional<Planted> m_decoy;  // with its log; planted only when it is ours
+    Planted m_dir{L"C:\\Program Files\\selvaun-e2e-" + std::to_wstring(::GetCurrentProcessId())};
     const std::wstring m_helper = m_dir.path() + L"\\helper.exe";
 };
 
@@ -186,9 +156,9 @@ TEST_F(PlantedDecoy, AnUnquotedProgramFilesPathNeverStartsAPlantedProgramExe) {
         ::WaitForSingleObject(process.hProcess, 15000);
         ::CloseHandle(process.hThread);
         ::CloseHandle(process.hProcess);
-        ASSERT_EQ(WaitForRecords(m_decoyLog.path()).size(), 1u)
+        ASSERT_EQ(WaitForRecords(LogOf(kDecoy)).size(), 1u)
             << "this system does not try C:\\Program.exe first; the test would prove nothing";
-        ASSERT_TRUE(::DeleteFileW(m_decoyLog.path().c_str()));
+        ASSERT_TRUE(::DeleteFileW(LogOf(kDecoy).c_str()));
     }
 
     struct Case {
@@ -217,6 +187,9 @@ TEST_F(PlantedDecoy, BadInputGivesAClearStatusAndStartsNothingElse) {
     ASSERT_TRUE(::CreateDirectoryW((elsewhere / L"a dir").c_str(), nullptr));
     ASSERT_TRUE(testsupport::WriteBytes(m_dir.path() + L"\\notes.txt", "not a program\r\n"));
     ASSERT_TRUE(testsupport::WriteBytes(m_dir.path() + L"\\empty.exe", ""));
+    // A longer name beside the helper, which the longest existing part would be; its
+    // records go to the helper's log, where they show.
+    ASSERT_TRUE(InstallRecorder(m_helper + L" x"));
 
     // The longest argument a command line carries: 32,767 characters with the terminator,
     // less the launcher's own quoted path, a blank and the argument's quotes.
@@ -245,6 +218,10 @@ TEST_F(PlantedDecoy, BadInputGivesAClearStatusAndStartsNothingElse) {
         {m_helper + L"\t/s", 0, L"\"" + m_helper + L"\"\t/s"},
         // A missing program under "C:\Program Files": the system's search would run the decoy.
         {m_dir.path() + L"\\missing.exe", 0xFFFFFFFF, L""},
+        {m_dir.path() + L"\\missing.bat x", 0xFFFFFFFF, L""},
+        // The program ends at its extension, whatever exists, and a stray quote is refused.
+        {m_helper + L" x y", 0, L"\"" + m_helper + L"\" x y"},
+        {m_helper + L"\" x", 0xFFFFFFFF, L""},
     };
     std::vector<std::string> expected;
     for (const Case& c : cases) {
@@ -258,12 +235,67 @@ TEST_F(PlantedDecoy, BadInputGivesAClearStatusAndStartsNothingElse) {
     }
 }
 
+// A batch file runs through the command processor, quoted: the blank in its folder's name
+// splits nothing, and the decoy never runs.
+TEST_F(PlantedDecoy, ABatchFileRunsThroughTheCommandProcessor) {
+    const std::wstring batch = m_dir.path() + L"\\run.bat";
+    const std::wstring written = m_dir.path() + L"\\run.txt";
+    ASSERT_TRUE(testsupport::WriteBytes(batch, "@echo %*>\"%~dp0run.txt\"\r\n"));
+    const LauncherResult result = RunLauncher(QuoteArgument(batch + L" one two"));
+    EXPECT_EQ(result.exitCode, 0u);
+    for (int i = 0; i < 300 && !testsupport::ReadBytes(written).value_or("").ends_with("\n"); ++i) {
+        ::Sleep(50);
+    }
+    EXPECT_EQ(testsupport::ReadBytes(written), "one two\r\n");
+    EXPECT_EQ(Started(0), std::vector<std::string>{});
+}
+
+// A bare or relative name is looked for in the system directory, the Windows directory and
+// PATH's full paths, and started by its full path. A recorder planted in the launcher's own
+// folder (this test's, and the current one) runs when the system searches, as the control
+// shows, but never through the launcher.
+TEST(LauncherRun, ABareNameIsNeverTakenFromTheLaunchersOrTheCurrentFolder) {
+    const std::wstring pid = std::to_wstring(::GetCurrentProcessId());
+    const std::wstring name = L"selvaun-e2e-bare-" + pid + L".exe";
+    const Planted beside(testsupport::ModuleDirectory() + name);
+    ASSERT_TRUE(InstallRecorder(beside.path()));
+    {
+        std::wstring bare = name;
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        ASSERT_TRUE(::CreateProcessW(nullptr, bare.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                     nullptr, &startup, &process));
+        ::WaitForSingleObject(process.hProcess, 15000);
+        ::CloseHandle(process.hThread);
+        ::CloseHandle(process.hProcess);
+        ASSERT_EQ(WaitForRecords(LogOf(beside.path())).size(), 1u);
+        ASSERT_TRUE(::DeleteFileW(LogOf(beside.path()).c_str()));
+    }
+    TempDirectory bin(L"selvaun-bin");
+    const std::wstring onPath = L"selvaun-e2e-path-" + pid + L".exe";
+    const Planted found(bin / onPath);
+    ASSERT_TRUE(InstallRecorder(found.path()));
+    wchar_t path[32767] = {};
+    ::GetEnvironmentVariableW(L"PATH", path, 32767);
+    const ScopedVariable pathVariable(L"PATH", std::wstring(path) + L";.;" + bin.path());
+
+    const std::wstring here = testsupport::ModuleDirectory();
+    EXPECT_EQ(RunLauncher(QuoteArgument(name), here).exitCode, 0xFFFFFFFFu);
+    EXPECT_EQ(RunLauncher(QuoteArgument(L".\\" + name + L" x"), here).exitCode, 0xFFFFFFFFu);
+    EXPECT_EQ(RunLauncher(QuoteArgument(onPath + L" x"), here).exitCode, 0u);
+    const auto records = WaitForRecords(LogOf(found.path()));
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].commandLine, Utf8(L"\"" + found.path() + L"\" x"));
+    EXPECT_FALSE(Exists(LogOf(beside.path()))) << "the planted program ran";
+}
+
 TEST(LauncherRun, APathWithLettersOutsideAsciiStarts) {
     TempDirectory base(L"selvaun-prog");
     const std::wstring dir = base / L"Caf\u00E9";
     ASSERT_TRUE(::CreateDirectoryW(dir.c_str(), nullptr));
     const std::wstring helper = dir + L"\\helper.exe";
-    Installed installed(helper);
+    Planted installed(helper);
     ASSERT_TRUE(InstallRecorder(helper));
     if (IsValidUtf8(Ansi(helper))) {
         GTEST_SKIP() << "the ANSI code page here gives this path as UTF-8 or not at all";
@@ -275,7 +307,7 @@ TEST(LauncherRun, APathWithLettersOutsideAsciiStarts) {
     EXPECT_EQ(result.out + result.err, "");
     const auto records = WaitForRecords(LogOf(helper));
     ASSERT_EQ(records.size(), 1u);
-    EXPECT_EQ(records[0].commandLine, Utf8(helper));
+    EXPECT_EQ(records[0].commandLine, Utf8(L"\"" + helper + L"\""));
 }
 
 TEST(LauncherRun, AProgramThatCannotStartGivesMinusOneSilently) {
@@ -317,7 +349,7 @@ TEST(LauncherRun, CarriesTheManifest) {
 TEST(CommandLineSplit, MatchesTheRuntime) {
     TempDirectory dir(L"selvaun-prog");
     const std::wstring recorder = dir / L"recorder.exe";
-    Installed installed(recorder);
+    Planted installed(recorder);
     ASSERT_TRUE(InstallRecorder(recorder));
     const wchar_t* lines[] = {
         L"p a  b\tc ",

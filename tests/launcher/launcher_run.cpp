@@ -1,5 +1,9 @@
 #include "launcher_run.h"
 
+#include <tlhelp32.h>
+
+#include <cwctype>
+
 #include "win_files.h"
 
 namespace selvaun::e2e {
@@ -111,6 +115,75 @@ std::string Utf8(const std::wstring& wide) {
 
 std::wstring RecorderPath() {
     return testsupport::ModuleDirectory() + L"recorder.exe";
+}
+
+bool InstallRecorder(const std::wstring& path) {
+    return ::CopyFileW(RecorderPath().c_str(), path.c_str(), FALSE) != FALSE;
+}
+
+std::wstring LogOf(const std::wstring& program) {
+    return program.substr(0, program.rfind(L'.')) + L".log";
+}
+
+ScopedVariable::ScopedVariable(const wchar_t* name, const std::wstring& value) : m_name(name) {
+    const DWORD size = ::GetEnvironmentVariableW(name, nullptr, 0);
+    if (size != 0) {
+        std::wstring former(size, L'\0');
+        former.resize(::GetEnvironmentVariableW(name, former.data(), size));
+        m_former = former;
+    }
+    ::SetEnvironmentVariableW(name, value.c_str());
+}
+
+ScopedVariable::~ScopedVariable() {
+    ::SetEnvironmentVariableW(m_name, m_former ? m_former->c_str() : nullptr);
+}
+
+int EndProcessesOf(const std::wstring& path) {
+    int ended = 0;
+    const auto lower = [](std::wstring text) {
+        for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
+        return text;
+    };
+    const std::wstring file = lower(path);
+    const std::wstring folder = file + L"\\";
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return 0;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Process32FirstW(snapshot, &entry); more;
+         more = ::Process32NextW(snapshot, &entry)) {
+        HANDLE process =
+            ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE,
+                          FALSE, entry.th32ProcessID);
+        if (process == nullptr) continue;
+        wchar_t image[MAX_PATH * 4] = {};
+        DWORD size = MAX_PATH * 4;
+        if (::QueryFullProcessImageNameW(process, 0, image, &size)) {
+            const std::wstring name = lower(std::wstring(image, size));
+            if (name == file || name.rfind(folder, 0) == 0) {
+                ::TerminateProcess(process, 1);
+                ::WaitForSingleObject(process, 5000);
+                ++ended;
+            }
+        }
+        ::CloseHandle(process);
+    }
+    ::CloseHandle(snapshot);
+    return ended;
+}
+
+Planted::~Planted() {
+    EndProcessesOf(m_path);
+    const std::wstring extension = m_path.substr(m_path.rfind(L'.') + 1);
+    for (const std::wstring& file :
+         {m_path, m_path + L".ran", extension == L"exe" ? LogOf(m_path) : std::wstring()}) {
+        // A process just ended may still hold its file for a moment.
+        for (int i = 0; i < 100 && !file.empty() && testsupport::Exists(file); ++i) {
+            testsupport::RemoveTree(file);
+            if (testsupport::Exists(file)) ::Sleep(50);
+        }
+    }
 }
 
 }  // namespace selvaun::e2e

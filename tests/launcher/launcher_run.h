@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace selvaun::e2e {
@@ -35,5 +36,43 @@ std::vector<Record> WaitForRecords(const std::wstring& log, std::size_t count = 
                                    DWORD timeoutMs = 15000);
 std::string Utf8(const std::wstring& wide);
 std::wstring RecorderPath();  // the recorder next to the test program
+// The recorder copied to `path`, as the program the launcher is to start.
+bool InstallRecorder(const std::wstring& path);
+// The log the recorder at `program` appends to.
+std::wstring LogOf(const std::wstring& program);
+
+// A file or folder the test planted, removed with all it holds when the object goes. The
+// launcher does not wait for what it starts: every process running from it is ended first,
+// so that none writes its log after the test. A program's log and a DLL's marker
+// ("<name>.ran") beside it go too.
+class Planted {
+public:
+    explicit Planted(std::wstring path) : m_path(std::move(path)) {}
+    ~Planted();
+    Planted(const Planted&) = delete;
+    Planted& operator=(const Planted&) = delete;
+    const std::wstring& path() const { return m_path; }
+
+private:
+    std::wstring m_path;
+};
+
+// Sets an environment variable of this process, which the launcher and its program inherit,
+// for the life of the object; the former value comes back after.
+class ScopedVariable {
+public:
+    ScopedVariable(const wchar_t* name, const std::wstring& value);
+    ~ScopedVariable();
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+private:
+    const wchar_t* m_name;
+    std::optional<std::wstring> m_former;
+};
+
+// Ends every process whose program is `path` or lies under it, and waits for each to end;
+// how many there were.
+int EndProcessesOf(const std::wstring& path);
 
 }  // namespace selvaun::e2e

@@ -94,8 +94,8 @@ TEST_F(LauncherTest, StartsTheProgramInOrderAndClosesEverything) {
     EXPECT_EQ(m_fake.calls,
               Join({kPrivilegeStep,
                     kTokenStep,
-                    {"MultiByteToWideChar", "CreateProcessAsUserW(token3)", "CloseHandle(token3)",
-                     "CloseHandle(process)", "CloseHandle(thread)"}}));
+                    {"MultiByteToWideChar", "ProgramRights", "CreateProcessAsUserW(token3)",
+                     "CloseHandle(token3)", "CloseHandle(process)", "CloseHandle(thread)"}}));
     ExpectAllClosed();
 }
 
@@ -231,7 +231,8 @@ const FailurePoint kFailurePoints[] = {
     {"CreateProcessAsUserW", 1, ERROR_FILE_NOT_FOUND, -1, "",
      Join({kPrivilegeStep,
            kTokenStep,
-           {"MultiByteToWideChar", "CreateProcessAsUserW(token3) fails", "CloseHandle(token3)"}})},
+           {"MultiByteToWideChar", "ProgramRights", "CreateProcessAsUserW(token3) fails",
+            "CloseHandle(token3)"}})},
 };
 
 void PrintTo(const FailurePoint& point, std::ostream* os) {
@@ -267,46 +268,71 @@ TEST_F(LauncherTest, PrivilegeFailureCodeIsTheExitStatusAsIs) {
     ExpectAllClosed();
 }
 
-TEST_F(LauncherTest, AFailedConversionStartsAnEmptyCommandLine) {
+TEST_F(LauncherTest, AFailedConversionStartsNothing) {
     m_fake.Fail("MultiByteToWideChar", ERROR_NO_UNICODE_TRANSLATION);
-    Run({"C:\\Tools\\app.exe"});
-    EXPECT_EQ(Started(), L"");
+    EXPECT_EQ(Run({"C:\\Tools\\app.exe"}), -1);
+    EXPECT_EQ(Started(), L"<nothing>");
     ExpectAllClosed();
 }
 
-TEST_F(LauncherTest, AnUnquotedPathWithBlanksReachesTheSystemQuoted) {
-    m_fake.files[L"C:\\Program Files\\App\\app.exe"] = FILE_ATTRIBUTE_NORMAL;
-    EXPECT_EQ(Run({"C:\\Program Files\\App\\app.exe"}), 0);
-    EXPECT_EQ(Started(), L"\"C:\\Program Files\\App\\app.exe\"");
+// The rule itself is tested natively; here, what the system's calls say decides it.
+TEST_F(LauncherTest, SearchesTheSystemsFoldersAndPathOnly) {
+    m_fake.systemDirectory = L"D:\\Win\\System32";
+    m_fake.windowsDirectory = L"D:\\Win";
+    m_fake.environment[L"PATH"] = L".;D:\\Tools";
+    m_fake.files[L"D:\\Win\\System32\\cmd.exe"] = FILE_ATTRIBUTE_ARCHIVE;
+    m_fake.files[L"D:\\Win\\regedit.exe"] = FILE_ATTRIBUTE_NORMAL;
+    m_fake.files[L"D:\\Win\\System32\\tool.exe"] = FILE_ATTRIBUTE_DIRECTORY;
+    m_fake.files[L"D:\\Tools\\tool.exe"] = FILE_ATTRIBUTE_NORMAL;
+    m_fake.files[L".\\app.exe"] = FILE_ATTRIBUTE_NORMAL;
+    const struct {
+        const char* command;
+        int status;
+        const wchar_t* started;
+    } cases[] = {
+        {"cmd.exe /c exit", 0, L"\"D:\\Win\\System32\\cmd.exe\" /c exit"},
+        {"regedit.exe", 0, L"\"D:\\Win\\regedit.exe\""},
+        {"tool.exe x", 0, L"\"D:\\Tools\\tool.exe\" x"},  // past a directory of its name
+        {"app.exe", -1, L"<nothing>"},                    // only under a relative PATH entry
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.command);
+        m_fake.creations.clear();
+        EXPECT_EQ(Run({c.command}), c.status);
+        EXPECT_EQ(Started(), c.started);
+    }
     ExpectAllClosed();
 }
 
-struct QuotingCase {
-    const wchar_t* command;
-    const wchar_t* expected;
-};
-
-// The rule itself is tested natively; here, what GetFileAttributesW says decides it. Existing:
-// "C:\Program Files\App\app.exe" and "C:\My Tools\run.exe"; "C:\Program Files\App" is a
-// directory.
-const QuotingCase kQuotingCases[] = {
-    {L"C:\\Program Files\\App\\app.exe", L"\"C:\\Program Files\\App\\app.exe\""},
-    {L"C:\\Program Files\\App\\app", L"\"C:\\Program Files\\App\\app\""},  // with ".exe"
-    {L"C:\\My Tools\\run.exe /s /t", L"\"C:\\My Tools\\run.exe\" /s /t"},
-    // Nothing is a file: quoted whole, so that the start fails rather than run a prefix.
-    {L"C:\\Program Files\\Gone\\app.exe", L"\"C:\\Program Files\\Gone\\app.exe\""},
-    {L"C:\\Program Files\\App", L"\"C:\\Program Files\\App\""},
-    {L"C:\\Program Files\\App /s", L"\"C:\\Program Files\\App /s\""},
-};
-
-TEST_F(LauncherTest, QuotesTheLeadingPartThatTheSystemCallsAFile) {
-    m_fake.files[L"C:\\Program Files\\App\\app.exe"] = FILE_ATTRIBUTE_ARCHIVE;
-    m_fake.files[L"C:\\My Tools\\run.exe"] = FILE_ATTRIBUTE_NORMAL;
-    m_fake.files[L"C:\\Program Files\\App"] = FILE_ATTRIBUTE_DIRECTORY;
-    for (const QuotingCase& c : kQuotingCases) {
-        SCOPED_TRACE(::testing::PrintToString(std::wstring(c.command)));
-        WideText command = WideText::Join({c.command});
-        EXPECT_EQ(m_launcher.QuoteIfPathWithBlanks(std::move(command)).view(), c.expected);
+// A program that another account may change is never started; the log names the folder and
+// the account. The same command with the rights trusted starts: the refusal is what stops it.
+TEST(LauncherRights, AProgramOthersMayChangeIsRefused) {
+    const struct {
+        vantrel::FolderRights rights;
+        int status;
+        const char* logLine;
+    } cases[] = {
+        {vantrel::FolderRights::kOpen, -1,
+         "refused \"C:\\Program Files\\App\\app.exe\": Everyone (S-1-1-0) may change its folder "
+         "\"C:\\Program Files\\App\", a folder above it or the file itself\r\n"},
+        {vantrel::FolderRights::kUnreadable, -1,
+         "refused \"C:\\Program Files\\App\\app.exe\": who may change its folder "
+         "\"C:\\Program Files\\App\", a folder above it or the file itself could not be read\r\n"},
+        {vantrel::FolderRights::kTrusted, 0, "starting \"C:\\Program Files\\App\\app.exe\" /s\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.rights));
+        FakeWinApi fake;
+        OutputFile out, err, log;
+        fake.rights[L"C:\\Program Files\\App\\app.exe"] = c.rights;
+        Launcher launcher(fake.Api(), out.get(), err.get(), log.get());
+        EXPECT_EQ(RunMain(launcher, {"C:\\Program Files\\App\\app.exe /s"}), c.status);
+        EXPECT_EQ(fake.rightsQueries,
+                  std::vector<std::wstring>{L"C:\\Program Files\\App\\app.exe"});
+        EXPECT_EQ(fake.creations.size(), c.status == 0 ? 1u : 0u);
+        EXPECT_NE(log.Bytes().find(c.logLine), std::string::npos) << log.Bytes();
+        EXPECT_EQ(out.Bytes() + err.Bytes(), "");
+        EXPECT_EQ(fake.OpenHandles(), std::set<std::string>{});
     }
 }
 
