@@ -1,6 +1,7 @@
 // docs_screenshot <scene> <out.bmp>: shows the real prompt in one of the README's scenes and
-// saves the dialog as it is on the screen. Scenes: reboot, shutdown, postponed, german, arabic,
-// and any shipped locale as <locale> or <locale>-shutdown (sr_Latn_RS-shutdown) to look at one.
+// saves the dialog as it is on the screen. Scenes: reboot, shutdown, postponed, german, arabic
+// (shutdown wording), and any shipped locale as <locale> or <locale>-shutdown
+// (sr_Cyrl_RS-shutdown) to look at one.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -77,7 +78,10 @@ int main(int argc, char** argv) {
         }
     }
     e2e::PromptRun run;
-    run.WriteProgramFile(L"defer.cfg", Task(shutdown || scene == "shutdown" ? "Shutdown" : "Reboot",
+    // Arabic in the one-clause shutdown wording: Wine sets a two-clause message's clauses in
+    // reverse order (README, "What only Windows shows").
+    const bool shutdownWording = shutdown || scene == "shutdown" || scene == "arabic";
+    run.WriteProgramFile(L"defer.cfg", Task(shutdownWording ? "Shutdown" : "Reboot",
                                             scene == "postponed" ? 300 : 900));
     if (!run.Start() || run.WaitForDialog() == nullptr) return 1;
     if (scene == "postponed") {
