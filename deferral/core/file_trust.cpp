@@ -12,61 +12,51 @@ constexpr std::uint32_t kDelete = 0x10000;
 constexpr std::uint32_t kControl = 0x40000 /* WRITE_DAC */ | 0x80000 /* WRITE_OWNER */;
 
 // Which rights let an account change what is guarded, on the object itself and in the
-// entries its files inherit.
-struct Counted {
+// entries its files inherit; in the order of Guarded.
+struct Rights {
     std::uint32_t own;
     std::uint32_t files;
 };
 constexpr std::uint32_t kFileRights = kWrite | kWriteAttributes | kDelete | kControl;
-Counted CountedRights(Guarded what) {
-    switch (what) {
-    case Guarded::kFolder:
-        return {kWrite | kDeleteChild | kDelete | kControl, kFileRights};
-    case Guarded::kFile:
-        return {kFileRights, 0};
-    case Guarded::kParent:
-        break;
-    }
-    return {kDeleteChild | kDelete | kControl, 0};
-}
+constexpr Rights kCounted[] = {{kWrite | kDeleteChild | kDelete | kControl, kFileRights},
+                               {kFileRights, 0},
+                               {kDeleteChild | kDelete | kControl, 0},
+                               {0, 0}};
 
 constexpr std::uint8_t kObjectInherit = 0x1;
 constexpr std::uint8_t kInheritOnly = 0x8;
 
-// Generic rights as the file system maps them: read, write, execute, all.
+// Generic rights as the file system maps them; reading and executing map to no right that
+// is counted.
 std::uint32_t Mapped(std::uint32_t mask) {
-    constexpr struct {
-        std::uint32_t generic;
-        std::uint32_t specific;
-    } kMap[] = {{0x80000000, 0x120089}, {0x40000000, 0x120116}, {0x20000000, 0x1200A0},
-                {0x10000000, 0x1F01FF}};
-    for (const auto& map : kMap) {
-        if ((mask & map.generic) != 0) mask |= map.specific;
-    }
+    if ((mask & 0x10000000 /* GENERIC_ALL */) != 0) mask |= 0x1F01FF;
+    if ((mask & 0x40000000 /* GENERIC_WRITE */) != 0) mask |= 0x120116;
     return mask;
 }
 
-// Whether an entry speaks for the object itself, or for the files made in it.
-bool Reaches(const AccessEntry& entry, bool files) {
-    return files ? (entry.flags & kObjectInherit) != 0 : (entry.flags & kInheritOnly) == 0;
+// The rights an entry speaks of on the object itself and on the files made in it.
+Rights Reach(const AccessEntry& entry, std::uint32_t mask) {
+    return {(entry.flags & kInheritOnly) == 0 ? mask : 0,
+            (entry.flags & kObjectInherit) != 0 ? mask : 0};
 }
 
-// The rights entry `at` allows on the object itself or on its files: for an allow entry its
-// own, less those a deny entry for the same account before it takes away; everything for an
-// allowing kind not read; nothing for a denying one.
-std::uint32_t Allowed(const AccessEntry* entries, std::size_t at, bool files) {
+// The rights entry `at` allows: for an allow entry its own, less those a deny entry for the
+// same account before it takes away; everything for an allowing kind not read; nothing for
+// a denying one.
+Rights Allowed(const AccessEntry* entries, std::size_t at) {
     const AccessEntry& entry = entries[at];
-    if (!Reaches(entry, files)) return 0;
     if (entry.type != kAllowEntry) {
         const bool denying = entry.type == kDenyEntry || entry.type == 0x6 ||
                              entry.type == 0xA || entry.type == 0xC;
-        return denying ? 0 : ~std::uint32_t{0};
+        return Reach(entry, denying ? 0 : ~std::uint32_t{0});
     }
-    std::uint32_t allowed = Mapped(entry.mask);
+    Rights allowed = Reach(entry, Mapped(entry.mask));
     for (std::size_t i = 0; i < at; ++i) {
         const AccessEntry& deny = entries[i];
-        if (deny.type == kDenyEntry && Reaches(deny, files) && deny.sid == entry.sid) {
-            allowed &= ~Mapped(deny.mask);
+        if (deny.type == kDenyEntry && deny.sid == entry.sid) {
+            const Rights denied = Reach(deny, Mapped(deny.mask));
+            allowed.own &= ~denied.own;
+            allowed.files &= ~denied.files;
         }
     }
     return allowed;
@@ -89,16 +79,14 @@ std::u16string_view UntrustedWriter(Guarded what, std::u16string_view owner,
     if (owner.empty()) return kUnreadAccount;
     if (!TrustedAccount(owner, self)) return owner;
     if (entries == nullptr) return u"S-1-1-0";  // no access list: everyone may do anything
-    const Counted counted = CountedRights(what);
+    const Rights counted = kCounted[static_cast<std::size_t>(what)];
     for (std::size_t i = 0; i < count; ++i) {
         const AccessEntry& entry = entries[i];
         const bool plain = entry.type == kAllowEntry;
         // CREATOR OWNER and OWNER RIGHTS stand for owners, who are judged by their own entries.
         if (plain && (entry.sid == u"S-1-3-0" || entry.sid == u"S-1-3-4")) continue;
-        if ((Allowed(entries, i, false) & counted.own) == 0 &&
-            (Allowed(entries, i, true) & counted.files) == 0) {
-            continue;
-        }
+        const Rights allowed = Allowed(entries, i);
+        if ((allowed.own & counted.own) == 0 && (allowed.files & counted.files) == 0) continue;
         if (!plain || entry.sid.empty()) return kUnreadAccount;
         if (!TrustedAccount(entry.sid, self)) return entry.sid;
     }

@@ -36,6 +36,8 @@ enum class Guarded : std::uint8_t {
     // A folder above one of ours: what lets the folder below be renamed away and replaced,
     // deleting anything in it or deleting (renaming) it, and its access list or owner.
     kParent,
+    // A task file: its owner alone (its folder's entries speak for the files in it).
+    kTaskFile,
 };
 
 // Named in place of an owner or an entry's account that could not be read, and of an

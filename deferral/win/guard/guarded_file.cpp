@@ -141,20 +141,6 @@ bool RenameRelative(HANDLE file, FILE_RENAME_INFO* rename, std::size_t bytes) {
 
 using LocalDescriptor = fw::UniqueResource<PSECURITY_DESCRIPTOR, LocalTraits<PSECURITY_DESCRIPTOR>>;
 
-// Whether a trusted account owns the open file or folder (file_trust.h).
-bool OwnedByTrusted(HANDLE handle) {
-    PSID owner = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (::GetSecurityInfo(handle, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr,
-                          nullptr, nullptr, &descriptor) != ERROR_SUCCESS) {
-        return false;
-    }
-    const LocalDescriptor owned(descriptor);
-    const LocalText sid = SidText(owner);
-    const LocalText self = SelfSid();
-    return sid && TrustedAccount(View(sid.get()), self ? View(self.get()) : std::u16string_view());
-}
-
 // The rule for `what` on the owner and access list of an open file or folder.
 FolderRights Judge(HANDLE handle, Guarded what, wchar_t* account, std::size_t capacity) {
     PSID owner = nullptr;
@@ -209,16 +195,13 @@ FolderRights Judge(HANDLE handle, Guarded what, wchar_t* account, std::size_t ca
     return FolderRights::kOpen;
 }
 
-// How much of a final path names its volume's root, with its backslash ("\\?\C:\",
-// "\\?\UNC\server\share\"); 0 for a path of another form.
+// How much of a final path names its volume's root, with its backslash: "\\?\C:\" up to
+// its fourth backslash, "\\?\UNC\server\share\" up to its sixth.
 std::size_t RootLength(std::wstring_view path) {
-    const auto startsAt = [&](std::size_t at, std::wstring_view part) {
-        return path.size() >= at + part.size() &&
-               std::wmemcmp(path.data() + at, part.data(), part.size()) == 0;
-    };
-    if (!startsAt(0, L"\\\\?\\")) return 0;
-    int separators = startsAt(4, L"UNC\\") ? 3 : 1;
-    for (std::size_t i = 4; i < path.size(); ++i) {
+    const bool unc = path.size() > 7 && path[4] == L'U' && path[5] == L'N' && path[6] == L'C' &&
+                     path[7] == L'\\';
+    int separators = unc ? 6 : 4;
+    for (std::size_t i = 0; i < path.size(); ++i) {
         if (path[i] == L'\\' && --separators == 0) return i + 1;
     }
     return path.size();
@@ -246,15 +229,15 @@ CheckedFolder::CheckedFolder(const wchar_t* path) {
     if (m_handle) m_finalPath = FinalPathOf(m_handle.get());
 }
 
-bool CheckedFolder::IsOurs(HANDLE file, const wchar_t* name, bool folderCounts) const {
+bool CheckedFolder::IsOurs(HANDLE file, const wchar_t* name) const {
     BY_HANDLE_FILE_INFORMATION info{};
-    if (!Valid() || !::GetFileInformationByHandle(file, &info) ||
+    if (!::GetFileInformationByHandle(file, &info) ||
         (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
         return false;
     }
-    // A folder has no hard links, but Unix counts its entries as links.
-    if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? !folderCounts
-                                                                 : info.nNumberOfLinks != 1) {
+    // A folder opens only with FILE_FLAG_BACKUP_SEMANTICS. It has no hard links, but Unix
+    // counts its entries as links.
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && info.nNumberOfLinks != 1) {
         return false;
     }
     const WideBuffer final = FinalPathOf(file);
@@ -262,18 +245,13 @@ bool CheckedFolder::IsOurs(HANDLE file, const wchar_t* name, bool folderCounts) 
     // rights are wrong, or move their own in.
     return IsEntryOf(View(final.c_str(), final.length),
                      View(m_finalPath.c_str(), m_finalPath.length), View(name)) &&
-           OwnedByTrusted(file);
-}
-
-WideBuffer CheckedFolder::EntryPath(const wchar_t* name) const {
-    if (!Valid() || *name == L'\0' || std::wcspbrk(name, L"\\/:") != nullptr) return {};
-    return Copy(std::wstring_view(m_path.c_str(), m_path.length), name);
+           Judge(file, Guarded::kTaskFile, nullptr, 0) == FolderRights::kTrusted;
 }
 
 fw::UniqueFile CheckedFolder::Open(const wchar_t* name, DWORD access, DWORD share,
                                    DWORD disposition, DWORD flags) const {
-    const WideBuffer path = EntryPath(name);
-    if (!path.text) {
+    const WideBuffer path = Copy(std::wstring_view(m_path.c_str(), m_path.length), name);
+    if (!Valid() || !path.text || *name == L'\0' || std::wcspbrk(name, L"\\/:") != nullptr) {
         ::SetLastError(ERROR_PATH_NOT_FOUND);
         return {};
     }
@@ -282,21 +260,11 @@ fw::UniqueFile CheckedFolder::Open(const wchar_t* name, DWORD access, DWORD shar
                                       disposition,
                                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT | flags,
                                       nullptr));
-    if (file && !IsOurs(file.get(), name, false)) {
+    if (file && !IsOurs(file.get(), name)) {
         file.reset();
         ::SetLastError(ERROR_CANT_ACCESS_FILE);
     }
     return file;
-}
-
-bool CheckedFolder::Holds(const wchar_t* name) const {
-    const WideBuffer path = EntryPath(name);
-    if (!path.text) return false;
-    const fw::UniqueFile entry(::CreateFileW(
-        path.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
-        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    return entry && IsOurs(entry.get(), name, true);
 }
 
 fw::UniqueFile OpenLogFile(const CheckedFolder& folder, const wchar_t* name, LONGLONG rotateBytes) {
@@ -333,19 +301,14 @@ FolderRights CheckedFolder::Rights(wchar_t* account, std::size_t capacity) const
     const std::size_t root = RootLength(path);
     if (root == 0) return FolderRights::kUnreadable;
     for (std::size_t end = path.size(); rights == FolderRights::kTrusted && end > root;) {
-        std::size_t cut = end;
-        while (cut > root && path[cut - 1] != L'\\') --cut;
-        end = cut > root ? cut - 1 : root;
+        while (--end > root && path[end] != L'\\') {
+        }
         const WideBuffer above = Copy(std::wstring_view(path.data(), end));
-        if (!above.text) return FolderRights::kUnreadable;
         const fw::UniqueFile folder(::CreateFileW(
             above.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
             FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-        const WideBuffer final = folder ? FinalPathOf(folder.get()) : WideBuffer();
-        if (final.length != end || std::wmemcmp(final.c_str(), above.c_str(), end) != 0) {
-            return FolderRights::kUnreadable;
-        }
+        if (!above.text || !folder) return FolderRights::kUnreadable;
         rights = Judge(folder.get(), Guarded::kParent, account, capacity);
         if (rights == FolderRights::kOpen && account != nullptr) {
             Append(account, capacity, L" through the folder above it, ");

@@ -52,15 +52,19 @@ public:
 
     // The file `name` in this folder, opened as CreateFileW would but without following a
     // reparse point, and kept only when the handle shows a plain file with one link whose
-    // final path is this folder's plus `name` and whose owner is trusted (file_trust.h).
-    // Otherwise nothing, with the last error ERROR_CANT_ACCESS_FILE for a file refused after
-    // it was opened.
+    // final path is this folder's plus `name` and whose owner is trusted (file_trust.h); with
+    // FILE_FLAG_BACKUP_SEMANTICS also such a folder. Otherwise nothing, with the last error
+    // ERROR_CANT_ACCESS_FILE for a file refused after it was opened.
     fw::UniqueFile Open(const wchar_t* name, DWORD access, DWORD share, DWORD disposition,
                         DWORD flags = 0) const;
 
-    // Whether `name` is here as Open would take it, or as a folder that passes the same checks
-    // but the link count: a task file whose presence is what counts.
-    bool Holds(const wchar_t* name) const;
+    // Whether `name` is here as Open takes it, a folder included: a task file whose presence
+    // is what counts.
+    bool Holds(const wchar_t* name) const {
+        return static_cast<bool>(Open(name, FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS));
+    }
 
     // Who may change the folder or the files in it, and who may rename it or a folder above
     // it away, up to the volume's root; `account`, when given, gets the name of the first
@@ -69,8 +73,7 @@ public:
     FolderRights Rights(wchar_t* account = nullptr, std::size_t capacity = 0) const;
 
 private:
-    bool IsOurs(HANDLE file, const wchar_t* name, bool folderCounts) const;
-    WideBuffer EntryPath(const wchar_t* name) const;
+    bool IsOurs(HANDLE file, const wchar_t* name) const;
 
     WideBuffer m_path;  // ends in a backslash
     WideBuffer m_finalPath;
