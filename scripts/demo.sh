@@ -26,14 +26,11 @@ timeout 1800 cmake --build "$build" \
   --target plimsay selvaun reference_agent prompt_driver restart_standin
 source "$repo/scripts/wine_env.sh"
 
-# A fresh sandbox for this run; only the last five are kept. prog/ stands for the agent's
-# installation directory: plimsay.exe and its task files.
+# A fresh sandbox for this run's records; only the last five are kept.
 sandbox="$repo/sandbox/run-$(date +%Y%m%d-%H%M%S)"
-prog="$sandbox/prog"
-mkdir -p "$prog"
+mkdir -p "$sandbox"
 runs=("$repo"/sandbox/run-*)
 for ((i = 0; i < ${#runs[@]} - 5; i++)); do rm -rf -- "${runs[i]}"; done
-cp "$build/deferral/win/plimsay.exe" "$prog/"
 echo "demo: sandbox $sandbox"
 
 winpath() { local p=${1//\//\\}; echo "Z:$p"; }  # Wine shows / as drive Z:
@@ -51,6 +48,17 @@ fi
 wine_env_prefix "$build_root/wine-demo" $([ $headless -eq 1 ] && echo desktop)
 # Arial-wide fonts and a CJK font linked, as the tests measure the texts with.
 wine_env_fonts
+
+# The agent's installation folder, plimsay.exe and its task files, on the prefix's own drive
+# C:, whose folders only this account may change. Under Z: the folders above would be those
+# of the Unix file system, which the prompt's folder check may find open (/tmp lets everyone
+# rename what is in it; folders another Unix user owns have an owner it does not trust).
+prog="$WINEPREFIX/drive_c/Program Files/Orvex Agent"
+prog_win='C:\Program Files\Orvex Agent'
+rm -rf -- "$prog"
+mkdir -p "$prog"
+cp "$build/deferral/win/plimsay.exe" "$prog/"
+echo "demo: the agent's folder $prog_win"
 
 # The prefix's shutdown.exe records instead of restarting (WINEDLLOVERRIDES names it, see
 # wine_env.sh); make sure it is what runs before anything may restart.
@@ -86,11 +94,11 @@ agent_options=(--delay "$delay" --postpones 2 --wait $((delay + 120)))
 [ "$scenario" = cancel ] && agent_options+=(--cancel-after 8)
 echo "demo: the agent starts the prompt ($scenario)"
 timeout $((delay + 300)) "$WINE64" "$build/examples/agent/reference_agent.exe" \
-  "$(winpath "$build/launcher/selvaun.exe")" "$(winpath "$prog/plimsay.exe")" \
+  "$(winpath "$build/launcher/selvaun.exe")" "$prog_win\\plimsay.exe" \
   "${agent_options[@]}" >"$sandbox/agent.txt" &
 agent=$!
 
-drive() { timeout 200 "$WINE64" "$build/examples/agent/prompt_driver.exe" "$(winpath "$prog/plimsay.exe")" "$@"; }
+drive() { timeout 200 "$WINE64" "$build/examples/agent/prompt_driver.exe" "$prog_win\\plimsay.exe" "$@"; }
 shot() { import -window root "$sandbox/$1" && echo "demo: screenshot $sandbox/$1"; }
 postponing=0
 [ "$scenario" = postpone ] || [ "$scenario" = german ] && postponing=1

@@ -45,7 +45,9 @@ public:
     virtual WideString ReadProfileString(WideView section, WideView key, WideView fallback,
                                          std::uint32_t length, const char16_t* path) = 0;
 
-    // Whether a file (or anything else) exists at `path`.
+    // Whether the task file at `path` is there as one a trusted account put in its folder:
+    // a plain file as the guarded open takes it, or a folder (guard/guarded_file.h). A link
+    // under its name, or a file another account owns, counts as missing.
     virtual bool FileExists(const char16_t* path) = 0;
 
     // A marker file that exists while the object lives and vanishes when it goes, also

@@ -13,49 +13,148 @@ constexpr std::u16string_view kAdmins = u"S-1-5-32-544";
 constexpr std::u16string_view kInstaller =
     u"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
 constexpr std::u16string_view kUsers = u"S-1-5-32-545";
+constexpr std::u16string_view kSignedIn = u"S-1-5-11";  // Authenticated Users
+constexpr std::u16string_view kPackages = u"S-1-15-2-1";
+constexpr std::u16string_view kCreator = u"S-1-3-0";
+constexpr std::u16string_view kAlice = u"S-1-5-21-7-8-9-1001";
 constexpr std::u16string_view kSelf = u"S-1-5-21-1-2-3-1000";
-constexpr std::uint32_t kReadExecute = 0x1200A9;
-constexpr std::uint32_t kAddFile = 0x2;
-constexpr std::uint32_t kAppend = 0x4;  // "add a folder" on a folder
-constexpr std::uint8_t kFiles = 0x1;     // inherited by files
-constexpr std::uint8_t kFolders = 0x2;   // inherited by folders
-constexpr std::uint8_t kInheritOnly = 0x8;
+// Masks as icacls names them.
+constexpr std::uint32_t kFull = 0x1F01FF;                  // F
+constexpr std::uint32_t kModify = 0x1301BF;                // M
+constexpr std::uint32_t kReadExecute = 0x1200A9;           // RX
+constexpr std::uint32_t kAddFile = 0x2;                    // WD
+constexpr std::uint32_t kAddFolder = 0x4;                  // AD; "append" on a file
+constexpr std::uint32_t kUsersInProgramData = 0x116;       // WD,AD,WEA,WA
+constexpr std::uint32_t kGenericAll = 0x10000000;          // GA
+constexpr std::uint32_t kGenericReadExecute = 0xA0000000;  // GR,GE
+constexpr std::uint8_t kFiles = 0x1;    // (OI)
+constexpr std::uint8_t kFolders = 0x2;  // (CI)
+constexpr std::uint8_t kBoth = kFiles | kFolders;
+constexpr std::uint8_t kOnlyInherited = 0x8;  // (IO)
+constexpr std::uint8_t kInherited = 0x10;     // (I)
+
+AccessEntry Allow(std::u16string_view sid, std::uint32_t mask, std::uint8_t flags = 0) {
+    return {sid, kAllowEntry, mask, flags};
+}
+AccessEntry Deny(std::u16string_view sid, std::uint32_t mask, std::uint8_t flags = 0) {
+    return {sid, kDenyEntry, mask, flags};
+}
 
 struct RightsCase {
     const char* name;
+    Guarded what;
     std::u16string_view owner;
     std::vector<AccessEntry> entries;
     std::u16string_view expected;
+    bool noList = false;  // no access list at all, not an empty one
 };
 
-TEST(FolderRights, NameTheFirstAccountOtherThanTheTrustedThatMayWrite) {
-    const RightsCase cases[] = {
-        {"installer's defaults", kAdmins,
-         {{kSystem, true, 0x1F01FF, kFiles | kFolders},
-          {kAdmins, true, 0x1F01FF, kFiles | kFolders},
-          {kInstaller, true, 0x10000000, kFiles | kFolders | kInheritOnly},
-          {kUsers, true, kReadExecute, kFiles | kFolders}},
-         u""},
-        {"owned by a user", kUsers, {}, kUsers},
-        {"owned by the system", kSystem, {}, u""},
-        {"owned by the program's own account", kSelf, {{kSelf, true, 0x1F01FF, 0}}, u""},
-        {"ProgramData's inherited right to add files", kAdmins,
-         {{kUsers, true, kAddFile | kAppend, kFolders}}, kUsers},
-        {"append alone", kAdmins, {{kUsers, true, kAppend, 0}}, kUsers},
-        {"write inherited by the files only", kAdmins,
-         {{kUsers, true, 0x40000000, kFiles | kInheritOnly}}, kUsers},
-        {"full control inherited by subfolders only", kAdmins,
-         {{kUsers, true, 0x10000000, kFolders | kInheritOnly}}, u""},
-        {"a deny entry", kAdmins, {{kUsers, false, 0x1F01FF, 0}}, u""},
-        {"the creator of a file", kAdmins,
-         {{u"S-1-3-0", true, 0x10000000, kFiles | kFolders | kInheritOnly}}, u""},
-        {"rights on the access list", kAdmins, {{kUsers, true, 0x40000, 0}}, kUsers},
-        {"no access list: everyone", kAdmins, {{u"S-1-1-0", true, 0x10000000, 0}}, u"S-1-1-0"},
-        {"the first of two", kAdmins,
-         {{u"S-1-5-11", true, kAddFile, 0}, {kUsers, true, kAddFile, 0}}, u"S-1-5-11"},
+// Each access list as icacls shows it on Windows 10.
+TEST(Rights, NameTheFirstAccountOtherThanTheTrustedThatMayChangeWhatWeUse) {
+    const std::vector<AccessEntry> programFiles = {
+        Allow(kInstaller, kFull), Allow(kInstaller, kGenericAll, kFolders | kOnlyInherited),
+        Allow(kSystem, kModify), Allow(kSystem, kGenericAll, kBoth | kOnlyInherited),
+        Allow(kAdmins, kModify), Allow(kAdmins, kGenericAll, kBoth | kOnlyInherited),
+        Allow(kUsers, kReadExecute), Allow(kUsers, kGenericReadExecute, kBoth | kOnlyInherited),
+        Allow(kCreator, kGenericAll, kBoth | kOnlyInherited), Allow(kPackages, kReadExecute),
+        Allow(kPackages, kGenericReadExecute, kBoth | kOnlyInherited)};
+    const std::vector<AccessEntry> driveRoot = {
+        Allow(kAdmins, kFull, kBoth), Allow(kSystem, kFull, kBoth),
+        Allow(kUsers, kReadExecute, kBoth), Allow(kSignedIn, kModify, kBoth | kOnlyInherited),
+        Allow(kSignedIn, kAddFolder)};
+    const std::vector<AccessEntry> programData = {
+        Allow(kSystem, kFull, kBoth), Allow(kAdmins, kFull, kBoth),
+        Allow(kCreator, kFull, kBoth | kOnlyInherited), Allow(kUsers, kReadExecute, kBoth),
+        Allow(kUsers, kUsersInProgramData, kFolders)};
+    const auto inheritedBy = [](const std::vector<AccessEntry>& parent) {
+        std::vector<AccessEntry> child;
+        for (AccessEntry entry : parent) {
+            if ((entry.flags & kFolders) == 0) continue;
+            entry.flags = static_cast<std::uint8_t>((entry.flags & ~kOnlyInherited) | kInherited);
+            child.push_back(entry);
+        }
+        return child;
     };
+    const RightsCase cases[] = {
+        // Folders that hold our programs and task files.
+        {"Program Files", Guarded::kFolder, kInstaller, programFiles, u""},
+        {"a folder made in Program Files", Guarded::kFolder, kAdmins, inheritedBy(programFiles),
+         u""},
+        {"a folder made in C:\\", Guarded::kFolder, kAdmins, inheritedBy(driveRoot), kSignedIn},
+        {"ProgramData", Guarded::kFolder, kSystem, programData, kUsers},
+        {"a folder made in ProgramData", Guarded::kFolder, kAdmins, inheritedBy(programData),
+         kUsers},
+        {"broken inheritance, users read", Guarded::kFolder, kAdmins,
+         {Allow(kSystem, kFull, kBoth), Allow(kAdmins, kFull, kBoth),
+          Allow(kUsers, kReadExecute, kBoth)},
+         u""},
+        {"broken inheritance, users modify", Guarded::kFolder, kAdmins,
+         {Allow(kSystem, kFull, kBoth), Allow(kAdmins, kFull, kBoth),
+          Allow(kUsers, kModify, kBoth)},
+         kUsers},
+        {"a profile folder", Guarded::kFolder, kSystem,
+         {Allow(kSystem, kFull, kBoth), Allow(kAdmins, kFull, kBoth), Allow(kAlice, kFull, kBoth)},
+         kAlice},
+        {"no access list: everyone", Guarded::kFolder, kAdmins, {}, u"S-1-1-0", true},
+        {"an empty access list: the owner alone", Guarded::kFolder, kAdmins, {}, u""},
+        {"owned by a user", Guarded::kFolder, kUsers, {}, kUsers},
+        {"owned by the program's own account", Guarded::kFolder, kSelf, {Allow(kSelf, kFull)}, u""},
+        {"an owner that could not be read", Guarded::kFolder, u"", {}, kUnreadAccount},
+        {"adding files", Guarded::kFolder, kAdmins, {Allow(kUsers, kAddFile)}, kUsers},
+        {"adding folders", Guarded::kFolder, kAdmins, {Allow(kUsers, kAddFolder)}, kUsers},
+        {"deleting the folder, so renaming it", Guarded::kFolder, kAdmins,
+         {Allow(kUsers, 0x10000)}, kUsers},
+        {"deleting what is in it", Guarded::kFolder, kAdmins, {Allow(kUsers, 0x40)}, kUsers},
+        {"changing its access list", Guarded::kFolder, kAdmins, {Allow(kUsers, 0x40000)}, kUsers},
+        {"taking it over", Guarded::kFolder, kAdmins, {Allow(kUsers, 0x80000)}, kUsers},
+        {"generic all", Guarded::kFolder, kAdmins, {Allow(kUsers, kGenericAll)}, kUsers},
+        {"generic write inherited by files", Guarded::kFolder, kAdmins,
+         {Allow(kUsers, 0x40000000, kFiles | kOnlyInherited)}, kUsers},
+        {"deleting inherited by files", Guarded::kFolder, kAdmins,
+         {Allow(kUsers, 0x10000, kFiles | kOnlyInherited)}, kUsers},
+        {"attributes inherited by files", Guarded::kFolder, kAdmins,
+         {Allow(kUsers, 0x100, kFiles | kOnlyInherited)}, kUsers},
+        {"deleting inherited by subfolders only", Guarded::kFolder, kAdmins,
+         {Allow(kUsers, kGenericAll, kFolders | kOnlyInherited)}, u""},
+        {"the creator of a file", Guarded::kFolder, kAdmins,
+         {Allow(kCreator, kGenericAll, kBoth | kOnlyInherited)}, u""},
+        {"a conditional entry, however narrow", Guarded::kFolder, kAdmins,
+         {{kUsers, 9, kReadExecute, 0}}, kUnreadAccount},
+        {"a deny entry alone", Guarded::kFolder, kAdmins, {Deny(kUsers, kFull)}, u""},
+        {"a deny entry before an allow decides", Guarded::kFolder, kAdmins,
+         {Deny(kUsers, 0x40010000, kBoth), Allow(kUsers, kModify, kBoth)}, u""},
+        {"a deny entry after an allow decides nothing", Guarded::kFolder, kAdmins,
+         {Allow(kUsers, kModify, kBoth), Deny(kUsers, 0x40010000, kBoth)}, kUsers},
+        {"a deny entry for another account", Guarded::kFolder, kAdmins,
+         {Deny(u"S-1-1-0", 0x40010000, kBoth), Allow(kUsers, kModify, kBoth)}, kUsers},
+        {"the first of two", Guarded::kFolder, kAdmins,
+         {Allow(kSignedIn, kAddFile), Allow(kUsers, kAddFile)}, kSignedIn},
+        // Folders above ours: only what lets ours be renamed away counts.
+        {"C:\\ above", Guarded::kParent, kInstaller, driveRoot, u""},
+        {"Program Files above", Guarded::kParent, kInstaller, programFiles, u""},
+        {"ProgramData above", Guarded::kParent, kSystem, programData, u""},
+        {"a folder a user made above", Guarded::kParent, kAlice, inheritedBy(driveRoot), kAlice},
+        {"deleting what is in the folder above", Guarded::kParent, kAdmins,
+         {Allow(kUsers, 0x40)}, kUsers},
+        {"deleting the folder above", Guarded::kParent, kAdmins, {Allow(kUsers, 0x10000)}, kUsers},
+        {"a profile folder above", Guarded::kParent, kSystem,
+         {Allow(kSystem, kFull, kBoth), Allow(kAlice, kFull, kBoth)}, kAlice},
+        // The program file itself.
+        {"a program file as installed", Guarded::kFile, kAdmins,
+         {Allow(kSystem, kFull, kInherited), Allow(kAdmins, kFull, kInherited),
+          Allow(kUsers, kReadExecute, kInherited)},
+         u""},
+        {"a program file owned by a user", Guarded::kFile, kAlice, {}, kAlice},
+        {"a program file users may write", Guarded::kFile, kAdmins,
+         {Allow(kSignedIn, kModify, kInherited)}, kSignedIn},
+        {"a program file's attributes", Guarded::kFile, kAdmins, {Allow(kUsers, 0x100)}, kUsers},
+    };
+    static const AccessEntry kNone{};
     for (const auto& row : cases) {
-        EXPECT_EQ(UntrustedWriter(row.owner, row.entries.data(), row.entries.size(), kSelf),
+        const AccessEntry* list = row.noList            ? nullptr
+                                  : row.entries.empty() ? &kNone
+                                                        : row.entries.data();
+        EXPECT_EQ(UntrustedWriter(row.what, row.owner, list, row.entries.size(), kSelf),
                   row.expected)
             << row.name;
     }
@@ -77,6 +176,7 @@ TEST(FinalPath, IsOursOnlyDirectlyInTheFolderUnderItsName) {
         {u"\\\\?\\C:\\ProgramData\\Orvex Agentdefer.cfg", kFolder, false},
         {u"\\\\?\\C:\\ProgramData\\Orvex Agent/defer.cfg", kFolder, false},
         {u"\\\\?\\C:\\defer.cfg", u"\\\\?\\C:\\", true},  // a drive's root
+        {u"\\\\?\\C:\\other\\defer.cfg", u"\\\\?\\C:\\prog", false},  // same name, another folder
         {u"defer.cfg", u"", false},
     };
     for (const auto& row : cases) {

@@ -78,4 +78,39 @@ std::wstring ModuleDirectory() {
     return path.substr(0, path.rfind(L'\\') + 1);
 }
 
+bool SymbolicLink(const std::wstring& target, const std::wstring& link) {
+    using UnixName = char* (*)(const wchar_t*);  // cdecl, as Wine exports it
+    const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    if (unixName == nullptr) {
+        return ::CreateSymbolicLinkW(link.c_str(), target.c_str(),
+                                     SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) != 0;
+    }
+    const auto quoted = [&](const std::wstring& path, const std::wstring& leaf) {
+        char* name = unixName(path.c_str());
+        std::wstring text = L"\"";
+        for (const char* p = name; p != nullptr && *p != '\0'; ++p) {
+            text += static_cast<wchar_t>(*p);
+        }
+        ::HeapFree(::GetProcessHeap(), 0, name);
+        return text + leaf + L"\"";
+    };
+    // The link's own name does not exist yet: its folder's Unix name and the leaf.
+    const std::size_t slash = link.rfind(L'\\');
+    std::wstring command = L"/bin/ln -s " + quoted(target, L"") + L" " +
+                           quoted(link.substr(0, slash), L"/" + link.substr(slash + 1));
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessW(L"Z:\\bin\\ln", command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          nullptr, &startup, &process)) {
+        return false;
+    }
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    // Wine does not wait for a Unix program's end.
+    for (int i = 0; i < 100 && !Exists(link); ++i) ::Sleep(50);
+    return Exists(link);
+}
+
 }  // namespace testsupport

@@ -31,5 +31,8 @@ std::optional<std::string> ReadBytes(const std::wstring& path);
 bool Exists(const std::wstring& path);
 // The directory of this test program, with a trailing backslash.
 std::wstring ModuleDirectory();
+// A symbolic link `link` to the existing `target`: under Wine a Unix one (Wine's own call
+// makes nothing), elsewhere the system's.
+bool SymbolicLink(const std::wstring& target, const std::wstring& link);
 
 }  // namespace testsupport

@@ -148,6 +148,12 @@ TEST_F(WinPlatformTest, ExistenceAndRemoval) {
     EXPECT_TRUE(m_platform.FileExists(m_paths.m_szCancelFlagPath.c_str()));
     m_platform.RemoveFile(m_paths.m_szCancelFlagPath.c_str());
     EXPECT_FALSE(testsupport::Exists(flag));
+    // A link under the name is not the agent's flag, though the name is there.
+    const TempDirectory other(L"other");
+    ASSERT_TRUE(WriteBytes(other / L"victim", ""));
+    ASSERT_TRUE(::CreateHardLinkW(flag.c_str(), (other / L"victim").c_str(), nullptr));
+    ASSERT_TRUE(testsupport::Exists(flag));
+    EXPECT_FALSE(m_platform.FileExists(m_paths.m_szCancelFlagPath.c_str()));
 }
 
 // Only a file another process holds is worth trying again.

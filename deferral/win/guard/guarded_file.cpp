@@ -72,7 +72,15 @@ WideBuffer FinalPathOf(HANDLE handle) {
     return {};
 }
 
-// "DOMAIN\name (SID)", or the SID alone, cut to the buffer.
+// Appends `text` to the zero-ended text in `buffer`, cut to its capacity.
+void Append(wchar_t* buffer, std::size_t capacity, const wchar_t* text) {
+    std::size_t used = std::wcslen(buffer);
+    for (; *text != L'\0' && used + 1 < capacity; ++text) buffer[used++] = *text;
+    buffer[used] = L'\0';
+}
+
+// "DOMAIN\name (SID)", or the SID alone, cut to the buffer. Put together by hand: the printf
+// family would add a lot to the launcher.
 void NameAccount(const wchar_t* sidText, wchar_t* account, std::size_t capacity) {
     if (account == nullptr || capacity == 0) return;
     wchar_t name[256] = {};
@@ -85,22 +93,16 @@ void NameAccount(const wchar_t* sidText, wchar_t* account, std::size_t capacity)
                        ::LookupAccountSidW(nullptr, sid, name, &nameLength, domain, &domainLength,
                                            &use);
     ::LocalFree(sid);
-    // Put together by hand: the printf family would add a lot to the launcher.
-    std::size_t used = 0;
-    const auto put = [&](const wchar_t* part) {
-        for (; *part != L'\0' && used + 1 < capacity; ++part) account[used++] = *part;
-        account[used] = L'\0';
-    };
     account[0] = L'\0';
     if (named) {
-        put(domain);
-        if (domain[0] != L'\0') put(L"\\");
-        put(name);
-        put(L" (");
-        put(sidText);
-        put(L")");
+        Append(account, capacity, domain);
+        if (domain[0] != L'\0') Append(account, capacity, L"\\");
+        Append(account, capacity, name);
+        Append(account, capacity, L" (");
+        Append(account, capacity, sidText);
+        Append(account, capacity, L")");
     } else {
-        put(sidText);
+        Append(account, capacity, sidText);
     }
 }
 
@@ -137,6 +139,74 @@ bool RenameRelative(HANDLE file, FILE_RENAME_INFO* rename, std::size_t bytes) {
            set(file, &status, rename, static_cast<ULONG>(bytes), kFileRenameInformation) >= 0;
 }
 
+using LocalDescriptor = fw::UniqueResource<PSECURITY_DESCRIPTOR, LocalTraits<PSECURITY_DESCRIPTOR>>;
+
+// The rule for `what` on the owner and access list of an open file or folder.
+FolderRights Judge(HANDLE handle, Guarded what, wchar_t* account, std::size_t capacity) {
+    PSID owner = nullptr;
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (::GetSecurityInfo(handle, SE_FILE_OBJECT,
+                          OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner, nullptr,
+                          &dacl, nullptr, &descriptor) != ERROR_SUCCESS) {
+        return FolderRights::kUnreadable;
+    }
+    const LocalDescriptor owned(descriptor);
+    // No access list at all is passed on as none: everyone may do anything.
+    const std::size_t count = dacl != nullptr ? dacl->AceCount : 0;
+    const Allocated<LPWSTR> sids = Allocate<LPWSTR>(count + 1);
+    const Allocated<AccessEntry> entries = Allocate<AccessEntry>(count + 1);
+    if (!sids || !entries) return FolderRights::kUnreadable;
+    // The SIDs' texts come from LocalAlloc; freed however this returns.
+    struct FreeSids {
+        LPWSTR* sids;
+        std::size_t count;
+        FreeSids(LPWSTR* texts, std::size_t size) : sids(texts), count(size) {}
+        FreeSids(const FreeSids&) = delete;
+        FreeSids& operator=(const FreeSids&) = delete;
+        ~FreeSids() {
+            for (std::size_t i = 0; i < count; ++i) ::LocalFree(sids[i]);
+        }
+    } const freeSids(sids.get(), count);
+    for (DWORD i = 0; i < count; ++i) {
+        void* ace = nullptr;
+        if (!::GetAce(dacl, i, &ace)) return FolderRights::kUnreadable;
+        const auto* header = static_cast<const ACE_HEADER*>(ace);
+        // Every kind has its mask here; only allowed and denied entries have their SID next,
+        // and only those are read (the rule judges the others by their kind).
+        auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(ace);
+        if (header->AceType == ACCESS_ALLOWED_ACE_TYPE ||
+            header->AceType == ACCESS_DENIED_ACE_TYPE) {
+            sids[i] = SidText(&allowed->SidStart).release();
+        }
+        entries[i] = {sids[i] != nullptr ? View(sids[i]) : std::u16string_view(), header->AceType,
+                      allowed->Mask, header->AceFlags};
+    }
+    const LocalText ownerSid = SidText(owner);
+    const LocalText self = SelfSid();
+    const std::u16string_view writer = UntrustedWriter(
+        what, ownerSid ? View(ownerSid.get()) : std::u16string_view(),
+        dacl != nullptr ? entries.get() : nullptr, count,
+        self ? View(self.get()) : std::u16string_view());
+    if (writer.empty()) return FolderRights::kTrusted;
+    const WideBuffer sid = Copy(std::wstring_view(
+        reinterpret_cast<const wchar_t*>(writer.data()), writer.size()));  // NOLINT(cppcoreguidelines-pro-type-reinterpret-cast): same UTF-16 units
+    NameAccount(sid.c_str(), account, capacity);
+    return FolderRights::kOpen;
+}
+
+// How much of a final path names its volume's root, with its backslash: "\\?\C:\" up to
+// its fourth backslash, "\\?\UNC\server\share\" up to its sixth.
+std::size_t RootLength(std::wstring_view path) {
+    const bool unc = path.size() > 7 && path[4] == L'U' && path[5] == L'N' && path[6] == L'C' &&
+                     path[7] == L'\\';
+    int separators = unc ? 6 : 4;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        if (path[i] == L'\\' && --separators == 0) return i + 1;
+    }
+    return path.size();
+}
+
 }  // namespace
 
 const wchar_t* LeafName(const wchar_t* path) {
@@ -161,14 +231,21 @@ CheckedFolder::CheckedFolder(const wchar_t* path) {
 
 bool CheckedFolder::IsOurs(HANDLE file, const wchar_t* name) const {
     BY_HANDLE_FILE_INFORMATION info{};
-    if (!Valid() || !::GetFileInformationByHandle(file, &info)) return false;
-    if ((info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0 ||
-        info.nNumberOfLinks != 1) {
+    if (!::GetFileInformationByHandle(file, &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        return false;
+    }
+    // A folder opens only with FILE_FLAG_BACKUP_SEMANTICS. It has no hard links, but Unix
+    // counts its entries as links.
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && info.nNumberOfLinks != 1) {
         return false;
     }
     const WideBuffer final = FinalPathOf(file);
+    // Only a file that a trusted account put here: a user may create files in a folder whose
+    // rights are wrong, or move their own in.
     return IsEntryOf(View(final.c_str(), final.length),
-                     View(m_finalPath.c_str(), m_finalPath.length), View(name));
+                     View(m_finalPath.c_str(), m_finalPath.length), View(name)) &&
+           Judge(file, Guarded::kTaskFile, nullptr, 0) == FolderRights::kTrusted;
 }
 
 fw::UniqueFile CheckedFolder::Open(const wchar_t* name, DWORD access, DWORD share,
@@ -178,7 +255,9 @@ fw::UniqueFile CheckedFolder::Open(const wchar_t* name, DWORD access, DWORD shar
         ::SetLastError(ERROR_PATH_NOT_FOUND);
         return {};
     }
-    fw::UniqueFile file(::CreateFileW(path.c_str(), access, share, nullptr, disposition,
+    // READ_CONTROL for the owner's check.
+    fw::UniqueFile file(::CreateFileW(path.c_str(), access | READ_CONTROL, share, nullptr,
+                                      disposition,
                                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT | flags,
                                       nullptr));
     if (file && !IsOurs(file.get(), name)) {
@@ -213,65 +292,49 @@ fw::UniqueFile OpenLogFile(const CheckedFolder& folder, const wchar_t* name, LON
     return file;
 }
 
-FolderRights ProgramRights(const wchar_t* path, wchar_t* account, std::size_t capacity) {
-    // For now the folder alone; the folders above and the file itself are to come.
-    const CheckedFolder folder(path);
-    if (!folder.Valid()) return FolderRights::kUnreadable;
-    return folder.Rights(account, capacity);
+FolderRights CheckedFolder::Rights(wchar_t* account, std::size_t capacity) const {
+    if (!Valid()) return FolderRights::kUnreadable;
+    FolderRights rights = Judge(m_handle.get(), Guarded::kFolder, account, capacity);
+    // Each folder above, up to the volume's root: whoever may rename the one below it away can
+    // put another in its place. Opened as they are, not through a link planted under a name.
+    const std::wstring_view path = FinalPath();
+    const std::size_t root = RootLength(path);
+    if (root == 0) return FolderRights::kUnreadable;
+    for (std::size_t end = path.size(); rights == FolderRights::kTrusted && end > root;) {
+        while (--end > root && path[end] != L'\\') {
+        }
+        const WideBuffer above = Copy(std::wstring_view(path.data(), end));
+        const fw::UniqueFile folder(::CreateFileW(
+            above.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
+            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+            FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        if (!above.text || !folder) return FolderRights::kUnreadable;
+        rights = Judge(folder.get(), Guarded::kParent, account, capacity);
+        if (rights == FolderRights::kOpen && account != nullptr) {
+            Append(account, capacity, L" through the folder above it, ");
+            Append(account, capacity, above.c_str());
+        }
+    }
+    return rights;
 }
 
-FolderRights CheckedFolder::Rights(wchar_t* account, std::size_t capacity) const {
-    PSID owner = nullptr;
-    PACL dacl = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (!Valid() || ::GetSecurityInfo(m_handle.get(), SE_FILE_OBJECT,
-                                      OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
-                                      &owner, nullptr, &dacl, nullptr,
-                                      &descriptor) != ERROR_SUCCESS) {
+FolderRights ProgramRights(const wchar_t* path, wchar_t* account, std::size_t capacity) {
+    const CheckedFolder folder(path);
+    const FolderRights rights = folder.Rights(account, capacity);
+    if (rights != FolderRights::kTrusted) return rights;
+    // The file as the system would start it, an entry of that folder: not one elsewhere that
+    // a link under its name leads to.
+    const fw::UniqueFile file(::CreateFileW(path, READ_CONTROL | FILE_READ_ATTRIBUTES,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                            nullptr, OPEN_EXISTING, 0, nullptr));
+    const WideBuffer final = file ? FinalPathOf(file.get()) : WideBuffer();
+    const std::wstring_view folderPath = folder.FinalPath();
+    if (final.length == 0 || !IsEntryOf(View(final.c_str(), final.length),
+                                        View(folderPath.data(), folderPath.size()),
+                                        View(LeafName(final.c_str())))) {
         return FolderRights::kUnreadable;
     }
-    const fw::UniqueResource<PSECURITY_DESCRIPTOR, LocalTraits<PSECURITY_DESCRIPTOR>> owned(
-        descriptor);
-    // No access list at all: everyone may do anything.
-    const std::size_t count = dacl != nullptr ? dacl->AceCount : 1;
-    const Allocated<LPWSTR> sids = Allocate<LPWSTR>(count);
-    const Allocated<AccessEntry> entries = Allocate<AccessEntry>(count);
-    if (!sids || !entries) return FolderRights::kUnreadable;
-    // The SIDs' texts come from LocalAlloc; freed however this returns.
-    struct FreeSids {
-        LPWSTR* sids;
-        std::size_t count;
-        FreeSids(LPWSTR* texts, std::size_t size) : sids(texts), count(size) {}
-        FreeSids(const FreeSids&) = delete;
-        FreeSids& operator=(const FreeSids&) = delete;
-        ~FreeSids() {
-            for (std::size_t i = 0; i < count; ++i) ::LocalFree(sids[i]);
-        }
-    } const freeSids(sids.get(), count);
-    if (dacl == nullptr) entries[0] = {u"S-1-1-0", true, GENERIC_ALL, 0};
-    for (DWORD i = 0; dacl != nullptr && i < dacl->AceCount; ++i) {
-        void* ace = nullptr;
-        if (!::GetAce(dacl, i, &ace)) return FolderRights::kUnreadable;
-        const auto* header = static_cast<const ACE_HEADER*>(ace);
-        // Allowed and denied entries share this layout; others are judged as granting nothing.
-        auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(ace);
-        const bool allow = header->AceType == ACCESS_ALLOWED_ACE_TYPE;
-        if (allow || header->AceType == ACCESS_DENIED_ACE_TYPE) {
-            sids[i] = SidText(&allowed->SidStart).release();
-        }
-        entries[i] = {sids[i] != nullptr ? View(sids[i]) : std::u16string_view(), allow,
-                      allowed->Mask, header->AceFlags};
-    }
-    const LocalText ownerSid = SidText(owner);
-    const LocalText self = SelfSid();
-    const std::u16string_view writer =
-        UntrustedWriter(ownerSid ? View(ownerSid.get()) : std::u16string_view(u"?"),
-                        entries.get(), count, self ? View(self.get()) : std::u16string_view());
-    if (writer.empty()) return FolderRights::kTrusted;
-    const WideBuffer sid = Copy(std::wstring_view(
-        reinterpret_cast<const wchar_t*>(writer.data()), writer.size()));  // NOLINT(cppcoreguidelines-pro-type-reinterpret-cast): same UTF-16 units
-    NameAccount(sid.c_str(), account, capacity);
-    return FolderRights::kOpen;
+    return Judge(file.get(), Guarded::kFile, account, capacity);
 }
 
 }  // namespace vantrel

@@ -33,9 +33,9 @@ struct WideBuffer {
 };
 
 enum class FolderRights {
-    kTrusted,    // only the system, the administrators, the trusted installer or we may write
-    kOpen,       // another account may create or write files in it
-    kUnreadable  // its owner or access list could not be read
+    kTrusted,    // only the system, the administrators, the trusted installer or we may change it
+    kOpen,       // another account may change it (file_trust.h says how)
+    kUnreadable  // an owner or access list could not be read, or a path is not what it says
 };
 
 class CheckedFolder {
@@ -52,13 +52,24 @@ public:
 
     // The file `name` in this folder, opened as CreateFileW would but without following a
     // reparse point, and kept only when the handle shows a plain file with one link whose
-    // final path is this folder's plus `name`. Otherwise nothing, with the last error
+    // final path is this folder's plus `name` and whose owner is trusted (file_trust.h); with
+    // FILE_FLAG_BACKUP_SEMANTICS also such a folder. Otherwise nothing, with the last error
     // ERROR_CANT_ACCESS_FILE for a file refused after it was opened.
     fw::UniqueFile Open(const wchar_t* name, DWORD access, DWORD share, DWORD disposition,
                         DWORD flags = 0) const;
 
-    // Who may write in the folder; `account`, when given, gets the name of the first other
-    // account that may (DOMAIN\name (SID), or the SID alone), cut to `capacity` units.
+    // Whether `name` is here as Open takes it, a folder included: a task file whose presence
+    // is what counts.
+    bool Holds(const wchar_t* name) const {
+        return static_cast<bool>(Open(name, FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS));
+    }
+
+    // Who may change the folder or the files in it, and who may rename it or a folder above
+    // it away, up to the volume's root; `account`, when given, gets the name of the first
+    // other account that may (DOMAIN\name (SID), or the SID alone, followed by the folder
+    // above when it is one of those), cut to `capacity` units.
     FolderRights Rights(wchar_t* account = nullptr, std::size_t capacity = 0) const;
 
 private:
@@ -70,8 +81,9 @@ private:
 };
 
 // Whether only trusted accounts can change the program file `path` names, and so what it
-// would run or read beside it: its folder, the folders above it up to the volume's root, and
-// the file itself. `account` as for CheckedFolder::Rights.
+// would run or read beside it: its folder and those above it (CheckedFolder::Rights), and the
+// file's own owner and access list. A file that is not an entry of that folder (a link
+// leads elsewhere) is kUnreadable. `account` as for CheckedFolder::Rights.
 FolderRights ProgramRights(const wchar_t* path, wchar_t* account = nullptr, std::size_t capacity = 0);
 
 // The log file `name` in `folder`, opened for writing (at its end, as the caller writes)
