@@ -103,7 +103,8 @@ bool WaitFor(F done, DWORD timeoutMs) {
 class UserWindow {
 public:
     UserWindow()
-        : m_window(::CreateWindowExW(0, L"EDIT", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE | ES_MULTILINE,
+        : m_window(::CreateWindowExW(0, L"EDIT", L"",
+                                     WS_OVERLAPPEDWINDOW | WS_VISIBLE | ES_MULTILINE | ES_AUTOVSCROLL,
                                      20, 20, 300, 200, nullptr, nullptr, nullptr, nullptr)) {}
     ~UserWindow() { ::DestroyWindow(m_window); }
     UserWindow(const UserWindow&) = delete;
