@@ -118,11 +118,35 @@ std::string Utf16File(const std::wstring& text) {
 const std::string kTask = "[Settings]\r\nAction=Reboot\r\nDefaultPostponeTime=30\r\n";
 const std::string kDefaultFeedback = Settings(60, 3) + "Cancel=no\r\n";
 
+// Texts a language file from outside the guard would show.
+const std::string kStrayTexts = "[IDD_VANTREL_DIALOG]\nIDREBOOT=Stray\n";
+
 const Case kCases[] = {
     {"a second prompt for the same folder",
      Cfg([] { return "[Settings]\r\nAction=Reboot\r\nDefaultPostponeTime=6\r\n"; }), 6,
      L"Postpone (Remain: 3)", 0, L"", End::kByItself, Settings(6, 3) + "Cancel=no\r\n",
      SecondPrompt},
+    {"a property file that is a hard link",
+     [](const PromptRun& run, testsupport::InstalledLanguageFiles& files) {
+         ASSERT_TRUE(files.Write(L"i18n.ini", "0409 en_US\r\n"));
+         ASSERT_TRUE(testsupport::WriteBytes(run.WorkDir() + L"\\stray.prop", kStrayTexts));
+         ASSERT_TRUE(files.Link(L"en_US.prop", run.WorkDir() + L"\\stray.prop"));
+     },
+     60, L"Postpone (Remain: 3)", 1005, L"Reboot now", End::kEscape, {}},
+    {"control a plain property file of the same texts", Texts([] { return kStrayTexts; }), 60,
+     L"Postpone (Remain: 3)", 1005, L"Stray", End::kEscape, {}},
+    {"a locale with dot dot backslash",
+     [](PromptRun&, testsupport::InstalledLanguageFiles& files) {
+         ASSERT_TRUE(files.Write(L"i18n.ini", "0409 ..\\stray\r\n"));
+         ASSERT_TRUE(files.Write(L"..\\stray.prop", kStrayTexts));
+     },
+     60, L"Postpone (Remain: 3)", 1005, L"Reboot now", End::kEscape, {}},
+    {"control the same texts under a locale name",
+     [](PromptRun&, testsupport::InstalledLanguageFiles& files) {
+         ASSERT_TRUE(files.Write(L"i18n.ini", "0409 st_RAY\r\n"));
+         ASSERT_TRUE(files.Write(L"st_RAY.prop", kStrayTexts));
+     },
+     60, L"Postpone (Remain: 3)", 1005, L"Stray", End::kEscape, {}},
     {"defer.cfg of random bytes", Cfg([] { return RandomBytes(4096); }), 60, L"Postpone (Remain: 3)", 0, L"",
      End::kRebootNow, kDefaultFeedback},
     {"defer.cfg in UTF-16 with a byte-order mark",
