@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "glob.h"
 #include "prompt_run.h"
 
 namespace e2e {
@@ -19,6 +20,13 @@ namespace {
 
 const std::string kVictim = "[Settings]\r\nDefaultPostponeTime=7\r\nRemainPostponeCount=9\r\nSECRET\r\n";
 const std::string kTask = "[Settings]\r\nAction=Reboot\r\nDefaultPostponeTime=30\r\n";
+
+// A path or name of ASCII characters as the log and the test's output write it.
+std::string Narrow(const std::wstring& text) {
+    std::string narrow;
+    for (wchar_t c : text) narrow += static_cast<char>(c);
+    return narrow;
+}
 
 using UnixName = char* (*)(const wchar_t*);  // cdecl, as Wine exports it
 
@@ -154,6 +162,18 @@ INSTANTIATE_TEST_SUITE_P(Attacks, LinkedFile, ::testing::ValuesIn(kLinkCases),
                              return std::string(row.param.name);
                          });
 
+// Makes `folder` one that every account may write: under Wine a 777 folder gives everyone full
+// control. False on Windows, where the README says how to check it by hand.
+bool OpenToEveryone(const PromptRun& run, const std::wstring& folder) {
+    if (UnixNameCall() == nullptr) return false;
+    const std::wstring marker = run.WorkDir() + L"\\chmod.done";
+    ::DeleteFileW(marker.c_str());
+    return RunUnix(L"Z:\\bin\\sh",
+                   L"/bin/sh -c \"chmod 777 " + Unix(folder) + L" && touch " +
+                       Unix(run.WorkDir()) + L"/chmod.done\"",
+                   [&] { return testsupport::Exists(marker); });
+}
+
 // uxtheme.dll and msimg32.dll are loaded late by the common controls, by name: planted beside
 // the prompt and preferred over the system's, they must still never run.
 TEST(PlantedDll, BesideThePromptNeverRuns) {
@@ -184,39 +204,77 @@ TEST(PlantedDll, BesideThePromptNeverRuns) {
     EXPECT_FALSE(testsupport::Exists(run.ProgramFile(L"msimg32.dll.ran")));
 }
 
-// Folders every account may write (a 777 folder under Wine gives everyone full control): the
-// prompt names the account in its log, and a log in such a folder is not written at all.
-TEST(OpenFolder, IsNamedInTheLogAndHoldsNoLog) {
-    if (UnixNameCall() == nullptr) GTEST_SKIP() << "a Windows check: see the README";
-    for (const bool logInOpenFolder : {false, true}) {
-        SCOPED_TRACE(logInOpenFolder ? "log in the open folder" : "program in the open folder");
-        PromptRun run;
-        ASSERT_TRUE(run.WriteProgramFile(L"defer.cfg", kTask));
-        const std::wstring open = logInOpenFolder ? run.WorkDir() : run.ProgramFile(L"");
-        const std::wstring marker = run.WorkDir() + L"\\chmod.done";
-        ASSERT_TRUE(RunUnix(L"Z:\\bin\\sh",
-                            L"/bin/sh -c \"chmod 777 " + Unix(open) + L" && touch " +
-                                Unix(run.WorkDir()) + L"/chmod.done\"",
-                            [&] { return testsupport::Exists(marker); }));
-        const std::wstring log = run.WorkDir() + L"\\plimsay.log";
-        ::SetEnvironmentVariableW(L"PLIMSAY_LOG", log.c_str());
-        const bool started = run.Start();
-        ::SetEnvironmentVariableW(L"PLIMSAY_LOG", nullptr);
-        ASSERT_TRUE(started);
+enum class Open { kNone, kProgramFolder, kLogFolder };
+
+struct OpenFolderCase {
+    const char* name;  // cppcheck-suppress unusedStructMember ; the row's test name, read below
+    Open open;         // which folder every account may write
+    bool cancelFlag;
+};
+
+class OpenFolder : public ::testing::TestWithParam<OpenFolderCase> {};
+
+// A folder every account may write. The prompt refuses its own before it reads any task file:
+// a planted cancel.flag restarts nothing, no report is written, and the log names the folder
+// and the account. The same flag in a trusted folder restarts at once. A log in an open
+// folder is not written at all.
+TEST_P(OpenFolder, IsRefusedAndHoldsNoLog) {
+    const OpenFolderCase& c = GetParam();
+    PromptRun run;
+    ASSERT_TRUE(run.WriteProgramFile(L"defer.cfg", kTask));
+    if (c.cancelFlag) {
+        ASSERT_TRUE(run.WriteProgramFile(L"cancel.flag", ""));
+    }
+    if (c.open != Open::kNone &&
+        !OpenToEveryone(run, c.open == Open::kProgramFolder ? run.ProgramFile(L"") : run.WorkDir())) {
+        GTEST_SKIP() << "a Windows check: see the README";
+    }
+    const std::wstring log = run.WorkDir() + L"\\plimsay.log";
+    ::SetEnvironmentVariableW(L"PLIMSAY_LOG", log.c_str());
+    const bool started = run.Start();
+    ::SetEnvironmentVariableW(L"PLIMSAY_LOG", nullptr);
+    ASSERT_TRUE(started);
+    if (c.open == Open::kProgramFolder) {
+        EXPECT_EQ(run.WaitForVisible(5000), nullptr);
+    } else if (!c.cancelFlag) {
         ASSERT_NE(run.WaitForDialog(), nullptr);
         run.PressEscape();
-        ASSERT_TRUE(run.WaitForExit(15000));
-        const std::optional<std::string> written = testsupport::ReadBytes(log);
-        if (logInOpenFolder) {
-            EXPECT_FALSE(written.has_value());
-        } else {
-            ASSERT_TRUE(written.has_value());
-            EXPECT_NE(written->find("folder: Everyone (S-1-1-0) may create or write files in it"),
-                      std::string::npos)
-                << *written;
-        }
+    }
+    DWORD code = 1;
+    ASSERT_TRUE(run.WaitForExit(5000, &code));
+    const std::string written = testsupport::ReadBytes(log).value_or("<no log>");
+    if (c.open == Open::kProgramFolder) {
+        EXPECT_EQ(code, 5u);
+        EXPECT_EQ(run.ReadProgramFile(L"defer.cfg"), kTask);
+        EXPECT_EQ(run.ShutdownLog(), "");
+        std::string folder = Narrow(run.ProgramFile(L""));
+        folder.pop_back();  // its last backslash
+        EXPECT_EQ(testsupport::LogMessages(written, "plimsay"),
+                  std::vector<std::string>{
+                      "refused: folder \"" + folder +
+                      "\": Everyone (S-1-1-0) may change it, a folder above it or the program; "
+                      "no task file read, nothing shown or written, no restart, exit code 5"});
+    } else if (c.cancelFlag) {
+        EXPECT_EQ(code, 0u);
+        EXPECT_EQ(run.ShutdownLog(), PromptRun::Restarted());
+        EXPECT_NE(run.ReadProgramFile(L"defer.cfg").value_or("").find("Cancel=yes"), std::string::npos);
+        EXPECT_NE(written.find("cancel flag seen"), std::string::npos) << written;
+    } else {
+        EXPECT_EQ(code, 0u);
+        EXPECT_EQ(written, "<no log>");
     }
 }
+
+const OpenFolderCase kOpenFolderCases[] = {
+    {"program_folder_with_a_cancel_flag", Open::kProgramFolder, true},
+    {"control_trusted_folder_with_a_cancel_flag", Open::kNone, true},
+    {"log_folder", Open::kLogFolder, false},
+};
+
+INSTANTIATE_TEST_SUITE_P(Rows, OpenFolder, ::testing::ValuesIn(kOpenFolderCases),
+                         [](const ::testing::TestParamInfo<OpenFolderCase>& row) {
+                             return std::string(row.param.name);
+                         });
 
 // Every privilege but the restart's and the one every process has is gone from the prompt's
 // token, as another process of the same account reads it.
