@@ -11,7 +11,7 @@ WideString InstanceName(WideView folderFinalPath) {
     for (const char16_t unit : folderFinalPath) {
         hash = (hash ^ static_cast<std::uint64_t>(unit)) * 1099511628211ULL;
     }
-    WideString name = u"Global\\plimsay-";
+    WideString name = u"plimsay-";
     for (int shift = 60; shift >= 0; shift -= 4) {
         name.push_back(u"0123456789abcdef"[(hash >> shift) & 0xF]);
     }

@@ -5,10 +5,10 @@
 
 namespace vantrel {
 
-// "Global\plimsay-" and 16 hex digits of a hash of the folder's final path as the system
-// reports it (normalised, so that two spellings of one folder give one name): in the global
-// namespace, so that prompts of different sessions meet; a path is too long and holds
-// backslashes, which a name may not.
+// "plimsay-" and 16 hex digits of a hash of the folder's final path as the system reports it
+// (normalised, so that two spellings of one folder give one name): a path is too long and
+// holds backslashes, which a name may not. The shell makes it the name of a private
+// namespace, or puts it in the global one; either way prompts of different sessions meet.
 WideString InstanceName(WideView folderFinalPath);
 
 }  // namespace vantrel

@@ -71,11 +71,13 @@ public:
     virtual std::optional<std::string> ReadFileBytes(const char16_t* path,
                                                      std::size_t maxBytes) = 0;
 
-    // Up to `maxBytes` raw bytes of the file at the 8-bit (ANSI code page) path, handed to
-    // `sink` in chunks as they are read, so that no copy of the whole file is kept. False
-    // when it can't be opened.
-    virtual bool ReadFileChunks(const std::string& ansiPath, std::size_t maxBytes,
-                                const ChunkSink& sink) = 0;
+    // Up to `maxBytes` raw bytes of the file `name` directly in the folder at the 8-bit (ANSI
+    // code page) path `ansiFolder`, handed to `sink` in chunks as they are read, so that no
+    // copy of the whole file is kept. Never through a link and never from another folder: a
+    // name with a separator, or a file that is not a plain file of that folder, counts as one
+    // that can't be opened. False when it can't be opened.
+    virtual bool ReadFileChunks(const std::string& ansiFolder, const std::string& name,
+                                std::size_t maxBytes, const ChunkSink& sink) = 0;
 
     // 8-bit text in `codePage` (0 the ANSI code page, 65001 UTF-8) to UTF-16, with malformed
     // sequences substituted; empty when the conversion fails. `text` holds no zero byte.

@@ -208,13 +208,12 @@ void PropertyFile::KeepOnly(std::string section, std::vector<std::string> keys) 
     m_keptKeys = std::move(keys);
 }
 
-bool PropertyFile::Load(Platform& platform, const std::string& path) {
-    if (path.empty()) return false;
+bool PropertyFile::Load(Platform& platform, const std::string& folder, const std::string& name) {
     Clear();
     PieceReader reader;
     PropertyFileParser parser(*this);
     const PieceReader::Sink onPiece = std::ref(parser);
-    if (!platform.ReadFileChunks(path, kLanguageFileLimit,
+    if (!platform.ReadFileChunks(folder, name, kLanguageFileLimit,
                                  [&](std::string_view chunk) { reader.Feed(chunk, onPiece); })) {
         return false;
     }
@@ -253,7 +252,7 @@ std::vector<LanguageEntry> ParseLanguageMap(std::string_view text,
     return entries;
 }
 
-bool TextCatalogue::LoadLanguageMap(const std::string& path, std::optional<std::uint32_t> only) {
+bool TextCatalogue::LoadLanguageMap(std::optional<std::uint32_t> only) {
     m_languages.clear();
     PieceReader reader;
     const PieceReader::Sink onPiece = [this, only](std::string_view piece) {
@@ -262,7 +261,7 @@ bool TextCatalogue::LoadLanguageMap(const std::string& path, std::optional<std::
     // Opened as text: the runtime's line-end translation sits between the file and the lines.
     TextModeFilter text(kLanguageFileLimit);
     const TextModeFilter::Sink toReader = [&](std::string_view bytes) { reader.Feed(bytes, onPiece); };
-    if (!m_platform.ReadFileChunks(path, kLanguageFileLimit,
+    if (!m_platform.ReadFileChunks(m_szDirectory, "i18n.ini", kLanguageFileLimit,
                                    [&](std::string_view chunk) { text.Feed(chunk, toReader); })) {
         return false;
     }
@@ -278,6 +277,22 @@ std::string TextCatalogue::FindLocale(std::uint32_t langId) const {
     return {};
 }
 
+bool IsLocaleName(std::string_view locale) {
+    const auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    // Runs of allowed bytes between "_", each of a length its place allows.
+    std::size_t at = 0;
+    for (bool first = true;; first = false) {
+        std::size_t end = at;
+        while (end < locale.size() && (letter(locale[end]) || (!first && digit(locale[end])))) ++end;
+        const std::size_t length = end - at;
+        if (length < 2 || length > (first ? 3u : 4u)) return false;
+        if (end == locale.size()) return true;
+        if (locale[end] != '_') return false;
+        at = end + 1;
+    }
+}
+
 bool IsRightToLeftLocale(std::string_view locale) {
     const std::string_view language = locale.substr(0, locale.find('_'));
     for (std::string_view rtl : {"ar", "fa", "he", "ps", "ug", "ur", "yi"}) {
@@ -290,12 +305,14 @@ bool TextCatalogue::Load() {
     m_szLoadedFile.clear();
     m_szLoadedLocale.clear();
     const std::uint32_t language = m_platform.UserUiLanguage();
-    if (!LoadLanguageMap(m_szDirectory + "\\i18n.ini", language)) return false;
+    if (!LoadLanguageMap(language)) return false;
     std::string locale = FindLocale(language);
     if (locale.empty()) locale = "en_US";
-    for (std::string path : {m_szDirectory + "\\" + locale + ".prop", m_szDirectory + "/en_US.prop"}) {
-        if (m_propFile.Load(m_platform, path)) {
-            m_szLoadedFile = std::move(path);
+    // The name becomes part of a file name: one that is not a locale's is a missing file.
+    const std::string first = IsLocaleName(locale) ? locale + ".prop" : std::string();
+    for (const std::string& name : {first, std::string("en_US.prop")}) {
+        if (!name.empty() && m_propFile.Load(m_platform, m_szDirectory, name)) {
+            m_szLoadedFile = m_szDirectory + "\\" + name;
             m_szLoadedLocale = locale;
             return true;
         }

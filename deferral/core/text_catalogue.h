@@ -58,7 +58,8 @@ public:
     // From now on a parse keeps only these keys of this section, the first value of each:
     // all that a reader asking for nothing else needs, in memory no file can grow.
     void KeepOnly(std::string section, std::vector<std::string> keys);
-    bool Load(Platform& platform, const std::string& path);
+    // The file `name` in `folder`, through the platform's guarded read.
+    bool Load(Platform& platform, const std::string& folder, const std::string& name);
     // Adds what `bytes` hold, as a whole file.
     void Parse(std::string_view bytes);
     void Clear() { m_sections.clear(); }
@@ -80,6 +81,11 @@ private:
 std::vector<LanguageEntry> ParseLanguageMap(std::string_view text,
                                             std::optional<std::uint32_t> only = std::nullopt);
 
+// Whether a locale name from i18n.ini may become part of a file name: two or three letters,
+// then any number of "_" and two to four letters or digits ("de_DE", "sr_Latn_RS"). Nothing
+// else is a locale, so no name reaches outside the language directory.
+bool IsLocaleName(std::string_view locale);
+
 // Whether a locale name ("ar_SA", "he_IL") is of a language written right to left.
 bool IsRightToLeftLocale(std::string_view locale);
 
@@ -88,13 +94,15 @@ public:
     explicit TextCatalogue(Platform& platform) : m_platform(platform) {}
 
     // Reads i18n.ini and the property file of the user's interface language, falling back
-    // to en_US; true when a property file was read. Keeps only the user's language's entry.
+    // to en_US as for a missing file when the file or the locale's name is not good; true
+    // when a property file was read. Keeps only the user's language's entry.
     bool Load();
     std::string Lookup(const std::string& section, const std::string& key,
                        std::string fallback) const {
         return m_propFile.Lookup(section, key, std::move(fallback));
     }
-    bool LoadLanguageMap(const std::string& path, std::optional<std::uint32_t> only = std::nullopt);
+    // i18n.ini of m_szDirectory.
+    bool LoadLanguageMap(std::optional<std::uint32_t> only = std::nullopt);
     std::string FindLocale(std::uint32_t langId) const;
 
     std::string m_szDirectory;  // without a trailing separator

@@ -61,6 +61,56 @@ bool TrustedOwner(HANDLE object, PSID self) {
     return trusted;
 }
 
+// The private-namespace calls, taken from kernel32 (in every process: no search) at run time:
+// Wine 8 exports none of them but a stub of CreateBoundaryDescriptorW, and an import it lacks
+// would end the process when called.
+struct NamespaceCalls {
+    using CreateBoundary = HANDLE(WINAPI*)(LPCWSTR, ULONG);
+    using AddSid = BOOL(WINAPI*)(HANDLE*, PSID);
+    using DeleteBoundary = VOID(WINAPI*)(HANDLE);
+    using CreateSpace = HANDLE(WINAPI*)(LPSECURITY_ATTRIBUTES, LPVOID, LPCWSTR);
+    using OpenSpace = HANDLE(WINAPI*)(LPVOID, LPCWSTR);
+    using CloseSpace = BOOLEAN(WINAPI*)(HANDLE, ULONG);
+
+    template <typename T>
+    static T Find(const char* name) {
+        return reinterpret_cast<T>(  // NOLINT(cppcoreguidelines-pro-type-reinterpret-cast): GetProcAddress's contract
+            reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), name)));
+    }
+    CreateBoundary createBoundary = Find<CreateBoundary>("CreateBoundaryDescriptorW");
+    AddSid addSid = Find<AddSid>("AddSIDToBoundaryDescriptor");
+    DeleteBoundary deleteBoundary = Find<DeleteBoundary>("DeleteBoundaryDescriptor");
+    CreateSpace createSpace = Find<CreateSpace>("CreatePrivateNamespaceW");
+    OpenSpace openSpace = Find<OpenSpace>("OpenPrivateNamespaceW");
+    CloseSpace closeSpace = Find<CloseSpace>("ClosePrivateNamespace");
+    bool Complete() const {
+        return createBoundary && addSid && deleteBoundary && createSpace && openSpace && closeSpace;
+    }
+};
+
+// The folder's own private namespace, made or opened under the name `alias`. Its boundary holds
+// the local system account, so only a process of that account can make it, and `attributes`
+// let nobody else open it: no other account can make, hold or answer for an object in it.
+// Null where the system has no private namespaces (Wine) or this process is not the system's.
+SingleInstance::Namespace FolderNamespace(const std::wstring& alias, SECURITY_ATTRIBUTES& attributes) {
+    const NamespaceCalls calls;
+    alignas(SID) unsigned char system[SECURITY_MAX_SID_SIZE] = {};
+    DWORD size = sizeof system;
+    if (!calls.Complete() || !::CreateWellKnownSid(WinLocalSystemSid, nullptr, system, &size)) {
+        return {};
+    }
+    HANDLE boundary = calls.createBoundary(alias.c_str(), 0);
+    if (boundary == nullptr) return {};
+    // The call may move the descriptor: the handle it leaves is the one to delete.
+    const bool added = calls.addSid(&boundary, system) != FALSE;
+    HANDLE space = added ? calls.createSpace(&attributes, boundary, alias.c_str()) : nullptr;
+    if (added && space == nullptr && ::GetLastError() == ERROR_ALREADY_EXISTS) {
+        space = calls.openSpace(boundary, alias.c_str());
+    }
+    calls.deleteBoundary(boundary);
+    return SingleInstance::Namespace(space);
+}
+
 // The process id in the object: written by the first prompt, read by a second.
 bool AccessProcessId(HANDLE object, DWORD access, DWORD& processId) {
     void* view = ::MapViewOfFile(object, access, 0, 0, sizeof(DWORD));
@@ -92,6 +142,12 @@ BOOL CALLBACK FindDialog(HWND window, LPARAM param) {
 
 }  // namespace
 
+void SingleInstance::NamespaceTraits::Close(HANDLE space) {
+    const NamespaceCalls::CloseSpace close =
+        NamespaceCalls::Find<NamespaceCalls::CloseSpace>("ClosePrivateNamespace");
+    if (close != nullptr) close(space, 0);
+}
+
 SingleInstance::SingleInstance() {
     vantrel::WideString folder;
     if (!ProgramFolderFinalPath(folder)) {
@@ -121,7 +177,10 @@ SingleInstance::SingleInstance() {
         return;
     }
     SECURITY_ATTRIBUTES attributes{sizeof attributes, &descriptor, FALSE};
-    const std::wstring name = vantrel::ToWin(vantrel::InstanceName(folder));
+    const std::wstring alias = vantrel::ToWin(vantrel::InstanceName(folder));
+    m_namespace = FolderNamespace(alias, attributes);
+    // Without the namespace, the global object of the folder's name, whose owner is checked.
+    const std::wstring name = m_namespace ? alias + L"\\prompt" : L"Global\\" + alias;
     // A page-file section of one process id. Refused (access denied) when somebody else's
     // object of this name keeps us out, or when this account may not make global objects.
     fw::UniqueHandle object(::CreateFileMappingW(INVALID_HANDLE_VALUE, &attributes, PAGE_READWRITE,

@@ -1,7 +1,8 @@
 #pragma once
 // One prompt per task folder. The first prompt for a folder holds a named object while it
-// runs; a second one started meanwhile finds it, shows the first one's dialog on top
-// and ends without touching the task files or restarting anything.
+// runs; a second one started meanwhile finds it, shows the first one's dialog on top and
+// ends without touching the task files or restarting anything. The object lies in a
+// private namespace of the system account where there is one, else in the global namespace.
 
 #include <windows.h>
 
@@ -24,8 +25,15 @@ public:
     // The other prompt's dialog restored, on top and flashing, without the keyboard.
     void ShowOther() const;
 
+    struct NamespaceTraits {
+        static HANDLE Invalid() { return nullptr; }
+        static void Close(HANDLE space);
+    };
+    using Namespace = fw::UniqueResource<HANDLE, NamespaceTraits>;
+
 private:
-    fw::UniqueHandle m_object;
+    Namespace m_namespace;  // the folder's private namespace; null where there is none
+    fw::UniqueHandle m_object;  // made in it, so it goes first
     State m_state = State::kUnguarded;
     DWORD m_otherProcess = 0;  // as the other prompt wrote it into the object; 0 when not yet
     const char* m_reason = "";

@@ -3,16 +3,63 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <iterator>
+#include <string>
+#include <string_view>
+
 #include "diagnostic_log.h"
+#include "guard/guarded_file.h"
 #include "number.h"
 #include "single_instance.h"
+#include "task_paths.h"
 #include "vantrel_dlg.h"
+#include "wide_cast.h"
+
+static_assert(CVantrelApp::kRefusedExitCode == ERROR_ACCESS_DENIED);
 
 CVantrelApp theApp;
+
+namespace {
+
+// Whether only the system, the administrators, the trusted installer or this account can
+// change the program, its folder or the folders above it. When another account can, any task
+// file, DLL or program beside it may be theirs: the prompt acts on none of it, and says why
+// in one log line (the log has its own rule for its folder).
+bool TrustedProgram() {
+    wchar_t module[vantrel::kPathSize] = {};
+    const DWORD length = ::GetModuleFileNameW(nullptr, module, vantrel::kPathSize);
+    wchar_t account[512] = {};
+    const vantrel::FolderRights rights =
+        length == 0 || length >= vantrel::kPathSize
+            ? vantrel::FolderRights::kUnreadable
+            : vantrel::ProgramRights(module, account, std::size(account));
+    if (rights == vantrel::FolderRights::kTrusted) return true;
+    // Without its last backslash; empty when the path could not be read.
+    const auto leaf = static_cast<std::size_t>(vantrel::LeafName(module) - module);
+    const std::wstring_view folder(module, leaf > 0 ? leaf - 1 : 0);
+    const std::string who = rights == vantrel::FolderRights::kOpen
+                                ? DiagnosticLog::Utf8(vantrel::FromWin(std::wstring_view(account))) +
+                                      " may change it, a folder above it or the program"
+                                : std::string("its rights could not be read");
+    DiagnosticLog(L"PLIMSAY_LOG", "plimsay")
+        .Write("refused: folder \"" + DiagnosticLog::Utf8(vantrel::FromWin(folder)) + "\": " +
+               who + "; no task file read, nothing shown or written, no restart, exit code " +
+               vantrel::FormatDecimal(CVantrelApp::kRefusedExitCode));
+    return false;
+}
+
+}  // namespace
 
 CVantrelApp::CVantrelApp() { m_dwRestartManagerSupportFlags = fw::kRestartManagerSupportRestart; }
 
 BOOL CVantrelApp::InitInstance() {
+    // First, before any task file, window or object: like sshd's StrictModes, a program of
+    // the system account refuses a folder that others can change.
+    if (!TrustedProgram()) {
+        m_nExitCode = kRefusedExitCode;
+        return FALSE;
+    }
+
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&controls);
 

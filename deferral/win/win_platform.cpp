@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <stdio.h>
 #include <stdlib.h>
 
 #include <algorithm>
@@ -21,19 +20,26 @@ constexpr DWORD kSystemProgramWaitMs = 30000;
 
 std::wstring WinPath(const char16_t* path) { return ToWin(path != nullptr ? path : u""); }
 
-// Reads a file opened by the C runtime in chunks, so that no more than one is held here.
+// Reads an open file in chunks, so that no more than one is held here.
 template <typename Sink>
-bool ReadInChunks(FILE* file, std::size_t maxBytes, const Sink& sink) {
-    if (file == nullptr) return false;
+void ReadInChunks(HANDLE file, std::size_t maxBytes, const Sink& sink) {
     char chunk[16384];
     for (std::size_t left = maxBytes; left > 0;) {
-        const std::size_t got = fread(chunk, 1, std::min(sizeof chunk, left), file);
-        if (got == 0) break;
+        DWORD got = 0;
+        const auto wanted = static_cast<DWORD>(std::min(sizeof chunk, left));
+        if (!::ReadFile(file, chunk, wanted, &got, nullptr) || got == 0) break;
         sink(std::string_view(chunk, got));
         left -= got;
     }
-    fclose(file);
-    return true;
+}
+
+// 8-bit text in the ANSI code page, as the C runtime takes a path; empty when it is not.
+std::wstring WidenAnsi(const std::string& text) {
+    if (text.size() >= static_cast<std::size_t>(INT_MAX)) return {};
+    std::vector<wchar_t> wide(text.size() + 1, L'\0');
+    const int units = ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.c_str(), -1,
+                                            wide.data(), static_cast<int>(wide.size()));
+    return units > 0 ? std::wstring(wide.data()) : std::wstring();
 }
 
 // Held open with delete-on-close: the file goes when the handle is closed, also by the
@@ -173,20 +179,24 @@ std::optional<std::string> WinPlatform::ReadFileBytes(const char16_t* path, std:
         OpenTaskFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
     if (!file) return std::nullopt;
     std::string bytes;
-    char chunk[16384];
-    for (std::size_t left = maxBytes; left > 0;) {
-        DWORD got = 0;
-        const auto wanted = static_cast<DWORD>(std::min(sizeof chunk, left));
-        if (!::ReadFile(file.get(), chunk, wanted, &got, nullptr) || got == 0) break;
-        bytes.append(chunk, got);
-        left -= got;
-    }
+    ReadInChunks(file.get(), maxBytes, [&](std::string_view chunk) { bytes.append(chunk); });
     return bytes;
 }
 
-bool WinPlatform::ReadFileChunks(const std::string& ansiPath, std::size_t maxBytes,
-                                 const ChunkSink& sink) {
-    return ReadInChunks(fopen(ansiPath.c_str(), "rb"), maxBytes, sink);
+bool WinPlatform::ReadFileChunks(const std::string& ansiFolder, const std::string& name,
+                                 std::size_t maxBytes, const ChunkSink& sink) {
+    // The folder opened, the file then only as a plain file of it: a hard or symbolic link
+    // planted under a language file's name, or a name that leads elsewhere, is not read.
+    const std::wstring leaf = WidenAnsi(name);
+    const std::wstring directory = WidenAnsi(ansiFolder);
+    if (leaf.empty() || directory.empty()) return false;
+    const std::wstring path = directory + L"\\" + leaf;
+    const CheckedFolder folder(path.c_str());
+    const fw::UniqueFile file = folder.Open(leaf.c_str(), GENERIC_READ,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
+    if (!file) return false;
+    ReadInChunks(file.get(), maxBytes, sink);
+    return true;
 }
 
 WideString WinPlatform::MultiByteToWide(unsigned codePage, std::string_view text) {

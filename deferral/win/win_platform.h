@@ -14,8 +14,8 @@ public:
     WriteResult RewriteFile(const char16_t* path, std::string_view bytes) override;
     void RemoveFile(const char16_t* path) override;
     std::optional<std::string> ReadFileBytes(const char16_t* path, std::size_t maxBytes) override;
-    bool ReadFileChunks(const std::string& ansiPath, std::size_t maxBytes,
-                        const ChunkSink& sink) override;
+    bool ReadFileChunks(const std::string& ansiFolder, const std::string& name,
+                        std::size_t maxBytes, const ChunkSink& sink) override;
     WideString MultiByteToWide(unsigned codePage, std::string_view text) override;
     std::uint16_t UserUiLanguage() override;
     ProgramRun RunSystemProgram(WideView program, WideView commandLine) override;

@@ -34,15 +34,24 @@ struct Case {
     std::function<void(PromptRun&)> whileShown = nullptr;  // once the dialog shows
 };
 
-// A second prompt for the same folder, started while the first one shows: it ends at once
-// with exit code 0 and writes nothing; the first one runs on.
-void SecondPrompt(PromptRun& run) {
+// The first prompt's path as started, or in capitals. (A short 8.3 name would be another
+// spelling, but Wine reports a program started by it under its long path: README.)
+enum class Spelling { kAsStarted, kLetterCase };
+
+// A second prompt for the same folder, started by `spelling` of its path while the first one
+// shows: it ends at once with exit code 0 and writes nothing; the first one runs on.
+auto SecondPrompt(Spelling spelling) {
+    return [spelling](PromptRun& run) {
+    std::wstring path = run.Path();
+    if (spelling == Spelling::kLetterCase) {
+        ::CharUpperBuffW(path.data(), static_cast<DWORD>(path.size()));
+    }
     const std::optional<std::string> before = run.ReadProgramFile(L"defer.cfg");
-    std::wstring command = L"\"" + run.Path() + L"\"";
+    std::wstring command = L"\"" + path + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION second{};
-    ASSERT_TRUE(::CreateProcessW(run.Path().c_str(), command.data(), nullptr, nullptr, FALSE, 0,
+    ASSERT_TRUE(::CreateProcessW(path.c_str(), command.data(), nullptr, nullptr, FALSE, 0,
                                  nullptr, run.WorkDir().c_str(), &startup, &second));
     const DWORD waited = ::WaitForSingleObject(second.hProcess, 5000);
     DWORD code = 1;
@@ -54,6 +63,7 @@ void SecondPrompt(PromptRun& run) {
     EXPECT_EQ(code, 0u);
     EXPECT_EQ(run.ReadProgramFile(L"defer.cfg"), before);
     EXPECT_TRUE(run.Running());
+    };
 }
 
 std::string Settings(int delay, int remain, const std::string& action = "Reboot") {
@@ -118,11 +128,38 @@ std::string Utf16File(const std::wstring& text) {
 const std::string kTask = "[Settings]\r\nAction=Reboot\r\nDefaultPostponeTime=30\r\n";
 const std::string kDefaultFeedback = Settings(60, 3) + "Cancel=no\r\n";
 
+// Texts a language file from outside the guard would show.
+const std::string kStrayTexts = "[IDD_VANTREL_DIALOG]\nIDREBOOT=Stray\n";
+const std::string kSixSeconds = "[Settings]\r\nAction=Reboot\r\nDefaultPostponeTime=6\r\n";
+
 const Case kCases[] = {
-    {"a second prompt for the same folder",
-     Cfg([] { return "[Settings]\r\nAction=Reboot\r\nDefaultPostponeTime=6\r\n"; }), 6,
+    {"a second prompt for the same folder", Cfg([] { return kSixSeconds; }), 6,
      L"Postpone (Remain: 3)", 0, L"", End::kByItself, Settings(6, 3) + "Cancel=no\r\n",
-     SecondPrompt},
+     SecondPrompt(Spelling::kAsStarted)},
+    {"a second prompt by the path in other letter case", Cfg([] { return kSixSeconds; }), 6,
+     L"Postpone (Remain: 3)", 0, L"", End::kByItself, Settings(6, 3) + "Cancel=no\r\n",
+     SecondPrompt(Spelling::kLetterCase)},
+    {"a property file that is a hard link",
+     [](const PromptRun& run, testsupport::InstalledLanguageFiles& files) {
+         ASSERT_TRUE(files.Write(L"i18n.ini", "0409 en_US\r\n"));
+         ASSERT_TRUE(testsupport::WriteBytes(run.WorkDir() + L"\\stray.prop", kStrayTexts));
+         ASSERT_TRUE(files.Link(L"en_US.prop", run.WorkDir() + L"\\stray.prop"));
+     },
+     60, L"Postpone (Remain: 3)", 1005, L"Reboot now", End::kEscape, {}},
+    {"control a plain property file of the same texts", Texts([] { return kStrayTexts; }), 60,
+     L"Postpone (Remain: 3)", 1005, L"Stray", End::kEscape, {}},
+    {"a locale with dot dot backslash",
+     [](PromptRun&, testsupport::InstalledLanguageFiles& files) {
+         ASSERT_TRUE(files.Write(L"i18n.ini", "0409 ..\\stray\r\n"));
+         ASSERT_TRUE(files.Write(L"..\\stray.prop", kStrayTexts));
+     },
+     60, L"Postpone (Remain: 3)", 1005, L"Reboot now", End::kEscape, {}},
+    {"control the same texts under a locale name",
+     [](PromptRun&, testsupport::InstalledLanguageFiles& files) {
+         ASSERT_TRUE(files.Write(L"i18n.ini", "0409 st_RAY\r\n"));
+         ASSERT_TRUE(files.Write(L"st_RAY.prop", kStrayTexts));
+     },
+     60, L"Postpone (Remain: 3)", 1005, L"Stray", End::kEscape, {}},
     {"defer.cfg of random bytes", Cfg([] { return RandomBytes(4096); }), 60, L"Postpone (Remain: 3)", 0, L"",
      End::kRebootNow, kDefaultFeedback},
     {"defer.cfg in UTF-16 with a byte-order mark",

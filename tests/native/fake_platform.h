@@ -52,10 +52,11 @@ public:
     }
     void RemoveFile(const char16_t* path) override { m_log.push_back(u"remove " + WideString(path)); }
 
-    // In chunks of m_chunkBytes, so that pieces and line ends fall across their edges.
-    bool ReadFileChunks(const std::string& ansiPath, std::size_t maxBytes,
-                        const ChunkSink& sink) override {
-        auto file = m_narrowFiles.find(ansiPath);
+    // In chunks of m_chunkBytes, so that pieces and line ends fall across their edges. Files
+    // are kept under their folder, a backslash and their name, joined as they come.
+    bool ReadFileChunks(const std::string& ansiFolder, const std::string& name,
+                        std::size_t maxBytes, const ChunkSink& sink) override {
+        auto file = m_narrowFiles.find(ansiFolder + "\\" + name);
         if (file == m_narrowFiles.end()) return false;
         const std::string_view bytes = std::string_view(file->second).substr(0, maxBytes);
         for (std::size_t at = 0; at < bytes.size(); at += m_chunkBytes) {

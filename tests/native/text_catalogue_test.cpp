@@ -201,9 +201,10 @@ TEST(LanguageMap, ScansANumberAndALocaleName) {
 TEST(LanguageMap, ALocaleNameTooLongIsSkippedSoALaterLineCanAnswer) {
     testing::FakePlatform platform;
     TextCatalogue catalogue(platform);
+    catalogue.m_szDirectory = "d";
     platform.m_narrowFiles["d\\i18n.ini"] =
         "0407 " + std::string(600, 'x') + "\n0407 de_DE\n" + "0410 " + std::string(511, 'i') + "\n";
-    ASSERT_TRUE(catalogue.LoadLanguageMap("d\\i18n.ini"));
+    ASSERT_TRUE(catalogue.LoadLanguageMap());
     EXPECT_EQ(catalogue.FindLocale(0x0407), "de_DE");
     EXPECT_EQ(catalogue.FindLocale(0x0410), std::string(511, 'i'));  // 511 bytes still fit
 }
@@ -211,12 +212,14 @@ TEST(LanguageMap, ALocaleNameTooLongIsSkippedSoALaterLineCanAnswer) {
 TEST(LanguageMap, IsReadAsTextAndHasNoByteOrderMark) {
     testing::FakePlatform platform;
     TextCatalogue catalogue(platform);
-    platform.m_narrowFiles["i"] = "\xEF\xBB\xBF" "0409 en_US\r\n0407 de_DE\r\n\x1A" "0410 it_IT\n";
-    ASSERT_TRUE(catalogue.LoadLanguageMap("i"));
+    catalogue.m_szDirectory = "d";
+    platform.m_narrowFiles["d\\i18n.ini"] = "\xEF\xBB\xBF" "0409 en_US\r\n0407 de_DE\r\n\x1A" "0410 it_IT\n";
+    ASSERT_TRUE(catalogue.LoadLanguageMap());
     EXPECT_EQ(catalogue.FindLocale(0x0409), "");  // the mark spoils the first line
     EXPECT_EQ(catalogue.FindLocale(0x0407), "de_DE");  // CR LF served as a line end
     EXPECT_EQ(catalogue.FindLocale(0x0410), "");  // Ctrl-Z ended the text
-    EXPECT_FALSE(catalogue.LoadLanguageMap("missing"));
+    catalogue.m_szDirectory = "missing";
+    EXPECT_FALSE(catalogue.LoadLanguageMap());
     EXPECT_TRUE(catalogue.m_languages.empty());
 }
 
@@ -243,7 +246,6 @@ TEST_F(CatalogueLoadTest, TheUsersLanguagePicksItsFile) {
 
 TEST_F(CatalogueLoadTest, WithoutTheIndexEveryTextIsItsDefault) {
     File("lang\\en_US.prop", "[IDD]\nCAPTION=English\n");
-    File("lang/en_US.prop", "[IDD]\nCAPTION=English\n");
     EXPECT_FALSE(m_catalogue.Load());
     EXPECT_EQ(Caption(), "<default>");
 }
@@ -257,21 +259,43 @@ TEST_F(CatalogueLoadTest, AnUnknownLanguageGetsEnglishWithoutAPrimaryLanguageMat
     EXPECT_EQ(Caption(), "English");
 }
 
-TEST_F(CatalogueLoadTest, AMissingLocaleFileFallsBackThroughTheForwardSlash) {
+TEST_F(CatalogueLoadTest, AMissingLocaleFileFallsBackToEnglish) {
     File("lang\\i18n.ini", "0407 de_DE\n");
-    File("lang/en_US.prop", "[IDD]\nCAPTION=Fallback\n");
+    File("lang\\en_US.prop", "[IDD]\nCAPTION=Fallback\n");
     m_platform.m_langId = 0x0407;
     EXPECT_TRUE(m_catalogue.Load());
     EXPECT_EQ(Caption(), "Fallback");
-    EXPECT_EQ(m_catalogue.m_szLoadedFile, "lang/en_US.prop");
-    File("lang\\i18n.ini", "0409 en_US\n");  // en_US itself missing under "\"
-    m_platform.m_langId = 0x0409;
-    EXPECT_TRUE(m_catalogue.Load());
-    EXPECT_EQ(Caption(), "Fallback");
+    EXPECT_EQ(m_catalogue.m_szLoadedFile, "lang\\en_US.prop");
+}
+
+TEST(LocaleName, OnlyLettersDigitsAndUnderscoresInTheirPlaces) {
+    for (const char* name : {"de_DE", "sr_Latn_RS", "arn_CL", "de", "zh_Hans_CN", "es_419"}) {
+        EXPECT_TRUE(IsLocaleName(name)) << name;
+    }
+    for (const char* name : {"", "d", "deut_DE", "de_", "de_D", "de_DEUTS", "_DE", "1e_DE",
+                             "de-DE", "de_DE.prop", "..\\x", "de_DE\\..", "de/DE", "c:de",
+                             "de_DE ", "d\xC3\xA9_DE"}) {
+        EXPECT_FALSE(IsLocaleName(name)) << name;
+    }
+}
+
+// A name from i18n.ini that is not a locale's never becomes part of a path: read as the file
+// were missing, though a file answers to the joined name.
+TEST_F(CatalogueLoadTest, ALocaleThatIsNoLocaleNameFallsBackAsAMissingFile) {
+    File("lang\\en_US.prop", "[IDD]\nCAPTION=English\n");
+    for (const char* locale : {"..\\..\\sec\\victim", "de_DE\\..\\..\\victim", "c:victim"}) {
+        SCOPED_TRACE(locale);
+        File("lang\\i18n.ini", std::string("0407 ") + locale + "\n");
+        File(std::string("lang\\") + locale + ".prop", "[IDD]\nCAPTION=Victim\n");
+        m_platform.m_langId = 0x0407;
+        EXPECT_TRUE(m_catalogue.Load());
+        EXPECT_EQ(Caption(), "English");
+        EXPECT_EQ(m_catalogue.m_szLoadedLocale, "en_US");
+    }
 }
 
 TEST_F(CatalogueLoadTest, TheFileReadDecidesRightToLeft) {
-    File("lang/en_US.prop", "[IDD]\nCAPTION=English\n");
+    File("lang\\en_US.prop", "[IDD]\nCAPTION=English\n");
     File("lang\\ar_SA.prop", "[IDD]\n");
     File("lang\\fa_IR.prop", "[IDD]\n");
     File("lang\\arn_CL.prop", "[IDD]\n");
@@ -296,7 +320,7 @@ TEST_F(CatalogueLoadTest, TheFileReadDecidesRightToLeft) {
 TEST_F(CatalogueLoadTest, AnEmptyLocaleFileIsNotAMissingOne) {
     File("lang\\i18n.ini", "0407 de_DE\n");
     File("lang\\de_DE.prop", "");
-    File("lang/en_US.prop", "[IDD]\nCAPTION=Fallback\n");
+    File("lang\\en_US.prop", "[IDD]\nCAPTION=Fallback\n");
     m_platform.m_langId = 0x0407;
     EXPECT_TRUE(m_catalogue.Load());
     EXPECT_EQ(Caption(), "<default>");
@@ -351,6 +375,7 @@ TEST(ShippedLanguageFiles, EveryLocaleAnswersEveryKey) {
             return e.m_szLocale == locale;
         });
         EXPECT_TRUE(listed);
+        EXPECT_TRUE(IsLocaleName(locale));
         const std::string bytes = Shipped(locale + ".prop");
         ASSERT_FALSE(bytes.empty());
         PropertyFile file;

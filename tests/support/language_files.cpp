@@ -30,6 +30,12 @@ bool InstalledLanguageFiles::Write(std::wstring_view name, std::string_view byte
     return WriteBytes(path, bytes);
 }
 
+bool InstalledLanguageFiles::Link(std::wstring_view name, const std::wstring& target) {
+    const std::wstring path = std::wstring(kLanguageDirectory) + L"\\" + std::wstring(name);
+    m_files.push_back(path);
+    return ::CreateHardLinkW(path.c_str(), target.c_str(), nullptr) != FALSE;
+}
+
 bool InstalledLanguageFiles::InstallShipped(std::wstring_view name) {
     const auto bytes = ReadBytes(ModuleDirectory() + L"i18n\\" + std::wstring(name));
     return bytes.has_value() && Write(name, *bytes);

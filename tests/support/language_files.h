@@ -19,6 +19,8 @@ public:
     InstalledLanguageFiles& operator=(const InstalledLanguageFiles&) = delete;
 
     bool Write(std::wstring_view name, std::string_view bytes);
+    // `name` made a hard link to the file `target`.
+    bool Link(std::wstring_view name, const std::wstring& target);
     // One of the files we ship, copied next to the test program into i18n\ by the build.
     bool InstallShipped(std::wstring_view name);
     // i18n.ini and every property file we ship.

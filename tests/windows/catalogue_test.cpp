@@ -62,7 +62,7 @@ TEST_F(CatalogueGerman, OurFilesGiveTheGermanTexts) {
 TEST_F(CatalogueGerman, AMissingLocaleFileFallsBackToEnglish) {
     ASSERT_TRUE(m_files.InstallShipped(L"i18n.ini"));
     ASSERT_TRUE(m_files.InstallShipped(L"en_US.prop"));
-    EXPECT_TRUE(m_catalogue.Load());  // through ".../en_US.prop" with a forward slash
+    EXPECT_TRUE(m_catalogue.Load());
     EXPECT_EQ(Text("CAPTION_REBOOT"), u"Reboot Required");
 }
 

@@ -23,7 +23,7 @@ int RunApplication(HINSTANCE instance) {
     if (app == nullptr) return 1;
     app->m_hInstance = instance;
     app->InitInstance();
-    return 0;
+    return app->ExitInstance();
 }
 
 }  // namespace fw

@@ -20,6 +20,8 @@ public:
     // The base registers with the restart manager when asked to; the program ends when
     // InitInstance returns.
     virtual BOOL InitInstance();
+    // The program's exit code, asked for once InitInstance has returned; 0 in the base.
+    virtual int ExitInstance() { return 0; }
 
     HINSTANCE m_hInstance = nullptr;
     DWORD m_dwRestartManagerSupportFlags = 0;
@@ -28,7 +30,7 @@ private:
     static WinApp* s_current;
 };
 
-// What the entry point runs: the application object's InitInstance.
+// What the entry point runs: the application object's InitInstance; gives ExitInstance's code.
 int RunApplication(HINSTANCE instance);
 
 }  // namespace fw
