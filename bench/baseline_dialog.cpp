@@ -32,7 +32,8 @@ bool g_postponed = false;
 
 std::wstring FlagBesideProgram() {
     std::wstring path(32768, L'\0');
-    const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    const DWORD length =
+        ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
     if (length == 0 || length >= path.size()) return {};
     path.resize(length);
     const std::size_t slash = path.find_last_of(L'\\');
@@ -62,7 +63,8 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
         case WM_TIMER: {
 #ifdef BASELINE_WAKEUPS
             if (wParam == kFlagTimer) {
-                if (!g_flag.empty() && ::GetFileAttributesW(g_flag.c_str()) != INVALID_FILE_ATTRIBUTES)
+                if (!g_flag.empty() &&
+                    ::GetFileAttributesW(g_flag.c_str()) != INVALID_FILE_ATTRIBUTES)
                     ::EndDialog(dialog, IDOK);
                 return TRUE;
             }

@@ -3,7 +3,7 @@
 # measured in the same run, under Wine in a private prefix and Xvfb display, the parsers
 # natively (Release), and the shipped programs' sizes. Figures only: it fails when a
 # measurement could not be made, never because of a figure.
-#   scripts/bench.sh           every timing a median of 10 runs (about 10 minutes)
+#   scripts/bench.sh           every timing a median of 10 runs (about 13 minutes)
 #   scripts/bench.sh --quick   one run of each, short windows: checks that every row comes out
 # BUILD_ROOT chooses where the builds and the Wine prefix go, as for scripts/test.sh.
 set -uo pipefail
