@@ -12,6 +12,18 @@ function(vantrel_target_options target)
   endif()
 endfunction()
 
+# Code the launcher carries: nothing in it throws, and without unwind tables and the C++
+# library's exception support the static program stays small.
+function(vantrel_no_exceptions target)
+  if(MINGW)
+    target_compile_options(${target} PRIVATE -fno-exceptions -fno-rtti)
+    # The 32-bit build unwinds by tables that only a throw reads: none of ours is needed.
+    if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+      target_compile_options(${target} PRIVATE -fno-asynchronous-unwind-tables)
+    endif()
+  endif()
+endfunction()
+
 if(MINGW)
   # Static C and C++ runtimes: the programs must run on a bare Windows machine.
   add_link_options(-static -static-libgcc -static-libstdc++)

@@ -4,9 +4,12 @@
 #include <cstddef>
 #include <string_view>
 
-#include "heap_text.h"
+#include "winbase/portable/heap_text.h"
 
 namespace selvaun {
+
+using winbase::AnsiText;
+using winbase::WideText;
 
 // True when `text` is well-formed UTF-8: no stray or missing continuation bytes, no
 // overlong forms, no surrogates, nothing above U+10FFFF.

@@ -1,23 +1,18 @@
 #include "launcher.h"
 
 #include <climits>
-#include <cstdarg>
 #include <cstring>
 #include <iterator>
 #include <string_view>
 #include <utility>
 
 #include "command_line.h"
-#include "guard/guarded_file.h"
-#include "guard/start_hardening.h"
+#include "winbase/guarded_file.h"
+#include "winbase/start_hardening.h"
 #include "vantrel_version.h"
 
 namespace selvaun {
 namespace {
-
-const char* Printable(AnsiText&& text) {
-    return text.data() != nullptr ? text.data() : "";
-}
 
 constexpr char kUsage[] =
     "selvaun is an application for services running GUI applications.\n"
@@ -27,43 +22,29 @@ constexpr char kUsage[] =
 
 int Launcher::Main(int argc, char** argv) {
     // The log's own calls only with a log: without one the launcher does what it always did.
-    if (m_log != nullptr) {
-        Note("start: version %s, command line %s", VANTREL_VERSION_TEXT,
-             Printable(ToAnsi(m_api.GetCommandLineW(), CP_UTF8)));
-        Note("%s", vantrel::HardeningNote());
+    if (m_log.Enabled()) {
+        Note({"start: version ", VANTREL_VERSION_TEXT, ", command line ",
+              ToAnsi(m_api.GetCommandLineW(), CP_UTF8).view()});
+        Note({winbase::HardeningNote()});
     }
     if (argc != 2) {
-        Note("usage printed: %d arguments, not 1; exit status -1", argc - 1);
-        std::fprintf(m_out, "%s\n", kUsage);
+        Note({"usage printed: ", argc - 1, " arguments, not 1; exit status -1"});
+        std::fputs(kUsage, m_out);
+        std::fputs("\n", m_out);
         return -1;
     }
     // The duplicate made below carries the privilege's state, so this comes first.
     if (const DWORD error = EnableRestorePrivilege(); error != 0) {
-        Note("SeRestorePrivilege could not be enabled, error %lu; exit status %lu", error, error);
+        Note({"SeRestorePrivilege could not be enabled, error ", error, "; exit status ", error});
         return static_cast<int>(error);
     }
     const int status = LaunchInActiveSession(argv[1]);
-    Note("exit status %d", status);
+    Note({"exit status ", status});
     return status;
 }
 
-void Launcher::Note(const char* format, ...) const {
-    if (m_log == nullptr) return;
-    SYSTEMTIME now{};
-    ::GetLocalTime(&now);
-    std::fprintf(m_log, "%04u-%02u-%02u %02u:%02u:%02u.%03u selvaun[%lu] ", now.wYear, now.wMonth,
-                 now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds,
-                 ::GetCurrentProcessId());
-    std::va_list arguments;
-    va_start(arguments, format);
-    std::vfprintf(m_log, format, arguments);
-    va_end(arguments);
-    std::fputs("\r\n", m_log);
-    std::fflush(m_log);
-}
-
 DWORD Launcher::EnableRestorePrivilege() {
-    UniqueHandle token(m_api);
+    UniqueHandle token = Owned();
     if (!m_api.OpenProcessToken(m_api.GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY,
                                 token.put())) {
         return m_api.GetLastError();
@@ -79,27 +60,27 @@ DWORD Launcher::EnableRestorePrivilege() {
     if (!m_api.AdjustTokenPrivileges(token.get(), FALSE, &privileges, 0, nullptr, nullptr)) {
         return m_api.GetLastError();
     }
-    if (m_log != nullptr) {
-        Note("SeRestorePrivilege: AdjustTokenPrivileges succeeded, last error %lu (1300: not held)",
-             m_api.GetLastError());
+    if (m_log.Enabled()) {
+        Note({"SeRestorePrivilege: AdjustTokenPrivileges succeeded, last error ",
+              m_api.GetLastError(), " (1300: not held)"});
     }
     return 0;
 }
 
 bool Launcher::GetActiveSessionToken(HANDLE* token) {
     *token = nullptr;
-    UniqueHandle processToken(m_api);
+    UniqueHandle processToken = Owned();
     if (!m_api.OpenProcessToken(m_api.GetCurrentProcess(), TOKEN_ALL_ACCESS, processToken.put())) {
         const DWORD error = m_api.GetLastError();
-        Note("token: OpenProcessToken failed, error %lu", error);
+        Note({"token: OpenProcessToken failed, error ", error});
         std::fputs("Failed to open process token with all access privelege.\n", m_err);
         return TokenFailure(error, processToken);
     }
-    UniqueHandle duplicate(m_api);
+    UniqueHandle duplicate = Owned();
     if (!m_api.DuplicateTokenEx(processToken.get(), MAXIMUM_ALLOWED, nullptr,
                                 SecurityIdentification, TokenPrimary, duplicate.put())) {
         const DWORD error = m_api.GetLastError();
-        Note("token: DuplicateTokenEx failed, error %lu", error);
+        Note({"token: DuplicateTokenEx failed, error ", error});
         std::fputs("Failed to duplicate token.\n", m_err);
         return TokenFailure(error, processToken);
     }
@@ -109,13 +90,13 @@ bool Launcher::GetActiveSessionToken(HANDLE* token) {
     DWORD sessionId = m_api.WTSGetActiveConsoleSessionId();
     if (!m_api.SetTokenInformation(duplicate.get(), TokenSessionId, &sessionId, sizeof sessionId)) {
         const DWORD error = m_api.GetLastError();
-        Note("token: SetTokenInformation to console session %lu failed, error %lu", sessionId,
-             error);
-        std::fprintf(m_err, "Failed to set the active session id on a token, %d.\n",
-                     static_cast<int>(error));
+        Note({"token: SetTokenInformation to console session ", sessionId, " failed, error ",
+              error});
+        PrintError(
+            {"Failed to set the active session id on a token, ", static_cast<int>(error), ".\n"});
         return TokenFailure(error, duplicate);
     }
-    Note("token: a copy of the launcher's own, moved to console session %lu", sessionId);
+    Note({"token: a copy of the launcher's own, moved to console session ", sessionId});
     *token = duplicate.release();
     return true;
 }
@@ -138,25 +119,25 @@ int Launcher::LaunchInActiveSession(const char* commandLine) {
 
     HANDLE sessionToken = nullptr;
     if (!GetActiveSessionToken(&sessionToken)) {
-        std::fprintf(m_err, "Failed to get an active session token, %d\n",
-                     static_cast<int>(m_api.GetLastError()));
+        PrintError({"Failed to get an active session token, ",
+                    static_cast<int>(m_api.GetLastError()), "\n"});
         return -1;
     }
-    UniqueHandle token(m_api, sessionToken);
+    UniqueHandle token = Owned(sessionToken);
 
     StartCommand start = Resolve(WideCommandLine(commandLine).view());
     if (!MayStart(start)) return -1;
-    if (m_log != nullptr) Note("starting %s", Printable(ToAnsi(start.line.data(), CP_UTF8)));
+    if (m_log.Enabled()) Note({"starting ", ToAnsi(start.line.data(), CP_UTF8).view()});
     const BOOL created =
         m_api.CreateProcessAsUserW(token.get(), nullptr, start.line.data(), nullptr, nullptr, FALSE,
                                    NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup, &process);
     const DWORD error = created ? 0 : m_api.GetLastError();
     token.reset();
     if (!created) {
-        Note("CreateProcessAsUserW failed, error %lu", error);
+        Note({"CreateProcessAsUserW failed, error ", error});
         return -1;
     }
-    Note("started process %lu on winsta0\\default", process.dwProcessId);
+    Note({"started process ", process.dwProcessId, " on winsta0\\default"});
     // The program lives on by itself: nothing waits for it.
     m_api.CloseHandle(process.hProcess);
     m_api.CloseHandle(process.hThread);
@@ -225,37 +206,45 @@ WideText Launcher::SearchList(std::size_t n) const {
 // own code: such a program is never started.
 bool Launcher::MayStart(const StartCommand& start) const {
     if (start.problem == StartCommand::Problem::kStrayQuote) {
-        Note("refused: the program's name holds a double quote, or one is left open");
+        Note({"refused: the program's name holds a double quote, or one is left open"});
         return false;
     }
     if (start.problem == StartCommand::Problem::kNotFound) {
         Note(
-            "refused: no such program in the system directory, the Windows directory or a "
-            "full path on PATH");
+            {"refused: no such program in the system directory, the Windows directory or a "
+             "full path on PATH"});
         return false;
     }
     if (start.line.view().empty()) return false;  // no memory
     wchar_t account[256] = {};
-    const vantrel::FolderRights rights =
+    const winbase::FolderRights rights =
         m_api.ProgramRights(start.program.view().data(), account, std::size(account));
-    if (rights == vantrel::FolderRights::kTrusted) return true;
-    if (m_log == nullptr) return false;
+    if (rights == winbase::FolderRights::kTrusted) return true;
+    if (!m_log.Enabled()) return false;
     const wchar_t* program = start.program.view().data();
     const std::size_t folderLength =
-        static_cast<std::size_t>(vantrel::LeafName(program) - program) - 1;
+        static_cast<std::size_t>(winbase::LeafName(program) - program) - 1;
     WideText folder = WideText::Join({std::wstring_view(program, folderLength)});
-    if (rights == vantrel::FolderRights::kOpen) {
-        Note(
-            "refused \"%s\": %s may change its folder \"%s\", a folder above it or the file itself",
-            Printable(ToAnsi(program, CP_UTF8)), Printable(ToAnsi(account, CP_UTF8)),
-            Printable(ToAnsi(folder.data(), CP_UTF8)));
+    if (rights == winbase::FolderRights::kOpen) {
+        Note({"refused \"", ToAnsi(program, CP_UTF8).view(),
+              "\": ", ToAnsi(account, CP_UTF8).view(), " may change its folder \"",
+              ToAnsi(folder.data(), CP_UTF8).view(), "\", a folder above it or the file itself"});
     } else {
-        Note(
-            "refused \"%s\": who may change its folder \"%s\", a folder above it or the file "
-            "itself could not be read",
-            Printable(ToAnsi(program, CP_UTF8)), Printable(ToAnsi(folder.data(), CP_UTF8)));
+        Note({"refused \"", ToAnsi(program, CP_UTF8).view(), "\": who may change its folder \"",
+              ToAnsi(folder.data(), CP_UTF8).view(),
+              "\", a folder above it or the file itself could not be read"});
     }
     return false;
+}
+
+// Without the printf family, which would take a third of the program.
+void Launcher::PrintError(std::initializer_list<winbase::LogPiece> pieces) const {
+    for (const winbase::LogPiece& piece : pieces) {
+        winbase::HeapText<char> text(piece.MaxSize() + 1);  // zeroed: ends the text
+        if (text.data() == nullptr) return;
+        piece.Put(text.data());
+        std::fputs(text.data(), m_err);
+    }
 }
 
 bool Launcher::IsFile(const wchar_t* path) const {

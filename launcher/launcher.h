@@ -3,19 +3,20 @@
 // of the launcher's own token with only its session id changed, and exits without waiting.
 
 #include <cstdio>
+#include <initializer_list>
 
 #include "command_line.h"
-#include "heap_text.h"
-#include "unique_handle.h"
+#include "api_handle.h"
 #include "win_api.h"
+#include "winbase/diagnostic_log.h"
 
 namespace selvaun {
 
 class Launcher {
 public:
-    // Usage goes to `out`, failure messages to `err`, and with a `log` one line per decision
-    // there.
-    Launcher(const WinApi& api, std::FILE* out, std::FILE* err, std::FILE* log = nullptr)
+    // Usage goes to `out`, failure messages to `err`, and when `log` is enabled one line per
+    // decision there.
+    Launcher(const WinApi& api, std::FILE* out, std::FILE* err, const winbase::DiagnosticLog& log)
         : m_api(api), m_out(out), m_err(err), m_log(log) {}
 
     // The entry point's work: the exit status for `argc` and `argv` as the runtime passes them.
@@ -46,17 +47,16 @@ private:
     bool IsFile(const wchar_t* path) const;
     WideText SearchList(std::size_t n) const;
     AnsiText ToAnsi(const wchar_t* text, UINT codePage = CP_ACP) const;
-    // A timestamped line in the log, when there is one; printf's format.
-#ifdef __GNUC__
-    __attribute__((format(gnu_printf, 2, 3)))
-#endif
-    void
-    Note(const char* format, ...) const;
+    UniqueHandle Owned(HANDLE handle = nullptr) const {
+        return UniqueHandle(handle, ApiHandleTraits{&m_api});
+    }
+    void Note(std::initializer_list<winbase::LogPiece> pieces) const { m_log.Write(pieces); }
+    void PrintError(std::initializer_list<winbase::LogPiece> pieces) const;
 
     const WinApi& m_api;
     std::FILE* m_out;
     std::FILE* m_err;
-    std::FILE* m_log;
+    const winbase::DiagnosticLog& m_log;
 };
 
 }  // namespace selvaun

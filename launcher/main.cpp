@@ -1,8 +1,8 @@
 // selvaun AppFullPath: run by a service to start a program in the console user's session.
 #include <cstdio>
 
-#include "diagnostic_log.h"
-#include "guard/start_hardening.h"
+#include "winbase/diagnostic_log.h"
+#include "winbase/start_hardening.h"
 #include "launcher.h"
 
 #ifdef __MINGW32__
@@ -13,10 +13,8 @@ int _dowildcard = 0;
 #endif
 
 int main(int argc, char** argv) {
-    vantrel::HardenProcess(vantrel::Program::kLauncher);
-    // The log is opened only for a call with its one argument.
-    std::FILE* log = argc == 2 ? selvaun::OpenDiagnosticLog(L"SELVAUN_LOG") : nullptr;
-    const int status = selvaun::Launcher(selvaun::SystemApi(), stdout, stderr, log).Main(argc, argv);
-    if (log != nullptr) std::fclose(log);
-    return status;
+    winbase::HardenProcess(winbase::Program::kLauncher);
+    // The log is written only for a call with its one argument.
+    const winbase::DiagnosticLog log(argc == 2 ? L"SELVAUN_LOG" : nullptr, "selvaun");
+    return selvaun::Launcher(selvaun::SystemApi(), stdout, stderr, log).Main(argc, argv);
 }

@@ -1,6 +1,6 @@
 #include "win_api.h"
 
-#include "guard/guarded_file.h"
+#include "winbase/guarded_file.h"
 
 namespace selvaun {
 
@@ -22,7 +22,7 @@ const WinApi kSystemApi = {
     .GetSystemDirectoryW = ::GetSystemDirectoryW,
     .GetSystemWindowsDirectoryW = ::GetSystemWindowsDirectoryW,
     .GetEnvironmentVariableW = ::GetEnvironmentVariableW,
-    .ProgramRights = vantrel::ProgramRights,
+    .ProgramRights = winbase::ProgramRights,
     .CreateProcessAsUserW = ::CreateProcessAsUserW,
     .CloseHandle = ::CloseHandle,
     .GetLastError = ::GetLastError,

@@ -6,8 +6,8 @@
 
 #include <cstddef>
 
-namespace vantrel {
-enum class FolderRights;  // guard/guarded_file.h
+namespace winbase {
+enum class FolderRights;  // winbase/guarded_file.h
 }
 
 namespace selvaun {
@@ -27,8 +27,8 @@ struct WinApi {
     decltype(&::GetSystemDirectoryW) GetSystemDirectoryW;
     decltype(&::GetSystemWindowsDirectoryW) GetSystemWindowsDirectoryW;
     decltype(&::GetEnvironmentVariableW) GetEnvironmentVariableW;
-    // vantrel::ProgramRights: whether only trusted accounts may change the program file.
-    vantrel::FolderRights (*ProgramRights)(const wchar_t* path, wchar_t* account,
+    // winbase::ProgramRights: whether only trusted accounts may change the program file.
+    winbase::FolderRights (*ProgramRights)(const wchar_t* path, wchar_t* account,
                                            std::size_t capacity);
     decltype(&::CreateProcessAsUserW) CreateProcessAsUserW;
     decltype(&::CloseHandle) CloseHandle;

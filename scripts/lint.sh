@@ -31,9 +31,9 @@ done
 # clang-tidy. Each group is a database of the sources under the given paths; the tests are
 # left to cppcheck, as clang-tidy over GoogleTest's headers would cost several minutes.
 groups=(
-  "native||deferral/core launcher/command_line.cpp"
-  "win64|x86_64-w64-mingw32|deferral/win launcher"
-  "win32|i686-w64-mingw32|launcher"
+  "native||deferral/core winbase/portable launcher/command_line.cpp"
+  "win64|x86_64-w64-mingw32|deferral/win winbase launcher"
+  "win32|i686-w64-mingw32|winbase launcher"
 )
 tidy_list="$out/tidy_files"
 : >"$tidy_list"
@@ -67,7 +67,7 @@ echo "lint: clang-tidy took $((SECONDS - start)) s"
 # code has no platform conditionals), with the include directories of our own headers.
 start=$SECONDS
 dirs=()
-for d in deferral launcher tests bench examples; do [ -d "$d" ] && dirs+=("$d"); done
+for d in deferral winbase launcher tests bench examples; do [ -d "$d" ] && dirs+=("$d"); done
 mapfile -t sources < <(find "${dirs[@]}" -name '*.cpp' | sort)
 mapfile -t includes < <(find "${dirs[@]}" -name '*.h' -printf '-I%h\n' | sort -u)
 generated="$build_root/win64/generated"
@@ -77,7 +77,7 @@ mkdir -p "$out/cppcheck"
 cppcheck -j "$jobs" --quiet --error-exitcode=1 --inline-suppr --std=c++20 \
   --enable=warning,performance,portability,style --suppress=missingIncludeSystem \
   --suppress=useStlAlgorithm --library=windows --library=googletest --platform=win64 \
-  -D_WIN32 -D_WIN64 -DUNICODE -D_UNICODE -D__MINGW32__ "${includes[@]}" -I"$generated" \
+  -D_WIN32 -D_WIN64 -DUNICODE -D_UNICODE -D__MINGW32__ -I"$repo" "${includes[@]}" -I"$generated" \
   --cppcheck-build-dir="$out/cppcheck" --template=gcc "${sources[@]}" || status=1
 echo "lint: cppcheck took $((SECONDS - start)) s"
 

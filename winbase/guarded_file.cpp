@@ -7,9 +7,9 @@
 #include <cwchar>
 #include <string_view>
 
-#include "file_trust.h"
+#include "winbase/portable/file_trust.h"
 
-namespace vantrel {
+namespace winbase {
 
 void FreeMemory::operator()(void* memory) const { std::free(memory); }
 
@@ -21,23 +21,13 @@ Allocated<T> Allocate(std::size_t count) {
 
 namespace {
 
-std::u16string_view View(const wchar_t* text, std::size_t length) {
-    // Both are UTF-16 here; the core's rules take char16_t.
-    return {reinterpret_cast<const char16_t*>(text), length};  // NOLINT(cppcoreguidelines-pro-type-reinterpret-cast): same UTF-16 units
+std::u16string_view View(std::wstring_view text) {
+    // Both are UTF-16 here; the portable rules take char16_t.
+    return {reinterpret_cast<const char16_t*>(text.data()), text.size()};  // NOLINT(cppcoreguidelines-pro-type-reinterpret-cast): same UTF-16 units
 }
-std::u16string_view View(const wchar_t* text) { return View(text, std::wcslen(text)); }
 
-WideBuffer Copy(std::wstring_view text, std::wstring_view more = {}) {
-    WideBuffer buffer;
-    buffer.text = Allocate<wchar_t>(text.size() + more.size() + 1);
-    if (!buffer.text) return buffer;
-    // Copied by hand: view::copy could throw, which would bring in the library's exception
-    // support.
-    std::wmemcpy(buffer.text.get(), text.data(), text.size());
-    std::wmemcpy(buffer.text.get() + text.size(), more.data(), more.size());
-    buffer.length = text.size() + more.size();
-    buffer.text[buffer.length] = L'\0';
-    return buffer;
+WideText Copy(std::wstring_view text, std::wstring_view more = {}) {
+    return WideText::Join({text, more});
 }
 
 template <typename T>
@@ -45,7 +35,7 @@ struct LocalTraits {
     static T Invalid() { return nullptr; }
     static void Close(T memory) { ::LocalFree(memory); }
 };
-using LocalText = fw::UniqueResource<LPWSTR, LocalTraits<LPWSTR>>;
+using LocalText = UniqueResource<LPWSTR, LocalTraits<LPWSTR>>;
 
 LocalText SidText(PSID sid) {
     LPWSTR text = nullptr;
@@ -54,19 +44,15 @@ LocalText SidText(PSID sid) {
 }
 
 // The final path of an open file or folder, as "\\?\C:\..."; empty when it can't be read.
-WideBuffer FinalPathOf(HANDLE handle) {
+WideText FinalPathOf(HANDLE handle) {
     DWORD size = MAX_PATH + 1;
     for (int attempt = 0; attempt < 2; ++attempt) {
-        WideBuffer buffer;
-        buffer.text = Allocate<wchar_t>(size);
-        if (!buffer.text) return {};
-        const DWORD length = ::GetFinalPathNameByHandleW(handle, buffer.text.get(), size,
+        WideText buffer(size);
+        if (buffer.data() == nullptr) return {};
+        const DWORD length = ::GetFinalPathNameByHandleW(handle, buffer.data(), size,
                                                          FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
         if (length == 0) return {};
-        if (length < size) {
-            buffer.length = length;
-            return buffer;
-        }
+        if (length < size) return buffer;
         size = length + 1;  // the size it needs
     }
     return {};
@@ -110,7 +96,7 @@ void NameAccount(const wchar_t* sidText, wchar_t* account, std::size_t capacity)
 LocalText SelfSid() {
     HANDLE token = nullptr;
     if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
-    const fw::UniqueHandle owned(token);
+    const UniqueHandle owned(token);
     alignas(TOKEN_USER) unsigned char buffer[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE] = {};
     DWORD size = 0;
     if (!::GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size)) return {};
@@ -139,7 +125,7 @@ bool RenameRelative(HANDLE file, FILE_RENAME_INFO* rename, std::size_t bytes) {
            set(file, &status, rename, static_cast<ULONG>(bytes), kFileRenameInformation) >= 0;
 }
 
-using LocalDescriptor = fw::UniqueResource<PSECURITY_DESCRIPTOR, LocalTraits<PSECURITY_DESCRIPTOR>>;
+using LocalDescriptor = UniqueResource<PSECURITY_DESCRIPTOR, LocalTraits<PSECURITY_DESCRIPTOR>>;
 
 // The rule for `what` on the owner and access list of an open file or folder.
 FolderRights Judge(HANDLE handle, Guarded what, wchar_t* account, std::size_t capacity) {
@@ -189,7 +175,7 @@ FolderRights Judge(HANDLE handle, Guarded what, wchar_t* account, std::size_t ca
         dacl != nullptr ? entries.get() : nullptr, count,
         self ? View(self.get()) : std::u16string_view());
     if (writer.empty()) return FolderRights::kTrusted;
-    const WideBuffer sid = Copy(std::wstring_view(
+    const WideText sid = Copy(std::wstring_view(
         reinterpret_cast<const wchar_t*>(writer.data()), writer.size()));  // NOLINT(cppcoreguidelines-pro-type-reinterpret-cast): same UTF-16 units
     NameAccount(sid.c_str(), account, capacity);
     return FolderRights::kOpen;
@@ -221,8 +207,8 @@ CheckedFolder::CheckedFolder(const wchar_t* path) {
     const wchar_t* leaf = LeafName(path);
     if (leaf == path || *leaf == L'\0') return;
     m_path = Copy(std::wstring_view(path, static_cast<std::size_t>(leaf - path)));
-    if (!m_path.text) return;
-    m_handle = fw::UniqueFile(::CreateFileW(
+    if (m_path.data() == nullptr) return;
+    m_handle = UniqueFile(::CreateFileW(
         m_path.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES | FILE_TRAVERSE,
         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
         FILE_FLAG_BACKUP_SEMANTICS, nullptr));
@@ -240,23 +226,22 @@ bool CheckedFolder::IsOurs(HANDLE file, const wchar_t* name) const {
     if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && info.nNumberOfLinks != 1) {
         return false;
     }
-    const WideBuffer final = FinalPathOf(file);
+    const WideText final = FinalPathOf(file);
     // Only a file that a trusted account put here: a user may create files in a folder whose
     // rights are wrong, or move their own in.
-    return IsEntryOf(View(final.c_str(), final.length),
-                     View(m_finalPath.c_str(), m_finalPath.length), View(name)) &&
+    return IsEntryOf(View(final.view()), View(m_finalPath.view()), View(name)) &&
            Judge(file, Guarded::kTaskFile, nullptr, 0) == FolderRights::kTrusted;
 }
 
-fw::UniqueFile CheckedFolder::Open(const wchar_t* name, DWORD access, DWORD share,
+UniqueFile CheckedFolder::Open(const wchar_t* name, DWORD access, DWORD share,
                                    DWORD disposition, DWORD flags) const {
-    const WideBuffer path = Copy(std::wstring_view(m_path.c_str(), m_path.length), name);
-    if (!Valid() || !path.text || *name == L'\0' || std::wcspbrk(name, L"\\/:") != nullptr) {
+    const WideText path = Copy(m_path.view(), name);
+    if (!Valid() || path.data() == nullptr || *name == L'\0' || std::wcspbrk(name, L"\\/:") != nullptr) {
         ::SetLastError(ERROR_PATH_NOT_FOUND);
         return {};
     }
     // READ_CONTROL for the owner's check.
-    fw::UniqueFile file(::CreateFileW(path.c_str(), access | READ_CONTROL, share, nullptr,
+    UniqueFile file(::CreateFileW(path.c_str(), access | READ_CONTROL, share, nullptr,
                                       disposition,
                                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT | flags,
                                       nullptr));
@@ -267,22 +252,24 @@ fw::UniqueFile CheckedFolder::Open(const wchar_t* name, DWORD access, DWORD shar
     return file;
 }
 
-fw::UniqueFile OpenLogFile(const CheckedFolder& folder, const wchar_t* name, LONGLONG rotateBytes) {
+UniqueFile OpenLogFile(const CheckedFolder& folder, const wchar_t* name, LONGLONG rotateBytes) {
     constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
     constexpr DWORD kAccess = GENERIC_WRITE | DELETE;
-    fw::UniqueFile file = folder.Open(name, kAccess, kShareAll, OPEN_ALWAYS);
+    UniqueFile file = folder.Open(name, kAccess, kShareAll, OPEN_ALWAYS);
     LARGE_INTEGER size{};
     if (!file || !::GetFileSizeEx(file.get(), &size) || size.QuadPart < rotateBytes) return file;
 
-    const WideBuffer aside = Copy(name, L".1");
-    const std::size_t bytes = sizeof(FILE_RENAME_INFO) + aside.length * sizeof(wchar_t);
+    const WideText aside = Copy(name, L".1");
+    const std::size_t length = aside.view().size();
+    const std::size_t nameBytes = length * sizeof(wchar_t);
+    const std::size_t bytes = sizeof(FILE_RENAME_INFO) + nameBytes;
     const Allocated<unsigned char> buffer = Allocate<unsigned char>(bytes);
-    if (aside.text && buffer) {
+    if (length != 0 && buffer) {
         auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.get());  // NOLINT(cppcoreguidelines-pro-type-reinterpret-cast): a variable-length record
         rename->ReplaceIfExists = TRUE;
         rename->RootDirectory = folder.Handle();
-        rename->FileNameLength = static_cast<DWORD>(aside.length * sizeof(wchar_t));
-        std::wmemcpy(rename->FileName, aside.c_str(), aside.length);
+        rename->FileNameLength = static_cast<DWORD>(nameBytes);
+        std::wmemcpy(rename->FileName, aside.c_str(), length);
         if (RenameRelative(file.get(), rename, bytes)) {
             return folder.Open(name, kAccess, kShareAll, OPEN_ALWAYS);
         }
@@ -303,12 +290,12 @@ FolderRights CheckedFolder::Rights(wchar_t* account, std::size_t capacity) const
     for (std::size_t end = path.size(); rights == FolderRights::kTrusted && end > root;) {
         while (--end > root && path[end] != L'\\') {
         }
-        const WideBuffer above = Copy(std::wstring_view(path.data(), end));
-        const fw::UniqueFile folder(::CreateFileW(
+        const WideText above = Copy(std::wstring_view(path.data(), end));
+        const UniqueFile folder(::CreateFileW(
             above.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
             FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-        if (!above.text || !folder) return FolderRights::kUnreadable;
+        if (above.data() == nullptr || !folder) return FolderRights::kUnreadable;
         rights = Judge(folder.get(), Guarded::kParent, account, capacity);
         if (rights == FolderRights::kOpen && account != nullptr) {
             Append(account, capacity, L" through the folder above it, ");
@@ -324,17 +311,15 @@ FolderRights ProgramRights(const wchar_t* path, wchar_t* account, std::size_t ca
     if (rights != FolderRights::kTrusted) return rights;
     // The file as the system would start it, an entry of that folder: not one elsewhere that
     // a link under its name leads to.
-    const fw::UniqueFile file(::CreateFileW(path, READ_CONTROL | FILE_READ_ATTRIBUTES,
+    const UniqueFile file(::CreateFileW(path, READ_CONTROL | FILE_READ_ATTRIBUTES,
                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                             nullptr, OPEN_EXISTING, 0, nullptr));
-    const WideBuffer final = file ? FinalPathOf(file.get()) : WideBuffer();
-    const std::wstring_view folderPath = folder.FinalPath();
-    if (final.length == 0 || !IsEntryOf(View(final.c_str(), final.length),
-                                        View(folderPath.data(), folderPath.size()),
-                                        View(LeafName(final.c_str())))) {
+    const WideText final = file ? FinalPathOf(file.get()) : WideText();
+    if (final.view().empty() || !IsEntryOf(View(final.view()), View(folder.FinalPath()),
+                                           View(LeafName(final.c_str())))) {
         return FolderRights::kUnreadable;
     }
     return Judge(file.get(), Guarded::kFile, account, capacity);
 }
 
-}  // namespace vantrel
+}  // namespace winbase

@@ -11,9 +11,10 @@
 #include <memory>
 #include <string_view>
 
-#include "../framework/unique_handle.h"
+#include "winbase/portable/heap_text.h"
+#include "winbase/unique_handle.h"
 
-namespace vantrel {
+namespace winbase {
 
 // Memory from malloc: the library's nothrow new catches exceptions, which would bring their
 // support into the launcher.
@@ -24,13 +25,6 @@ template <typename T>
 using Allocated = std::unique_ptr<T[], FreeMemory>;
 template <typename T>
 Allocated<T> Allocate(std::size_t count);
-
-// A zero-ended wide text on the heap; empty (null) when it could not be made.
-struct WideBuffer {
-    Allocated<wchar_t> text;
-    std::size_t length = 0;
-    const wchar_t* c_str() const { return text ? text.get() : L""; }
-};
 
 enum class FolderRights {
     kTrusted,    // only the system, the administrators, the trusted installer or we may change it
@@ -43,19 +37,20 @@ public:
     // The folder that holds the file `path` names (everything up to its last backslash),
     // opened and with its final path read; not Valid() when that fails.
     explicit CheckedFolder(const wchar_t* path);
+    CheckedFolder() = default;  // no folder: not Valid()
 
-    bool Valid() const { return static_cast<bool>(m_handle) && m_finalPath.length != 0; }
+    bool Valid() const { return static_cast<bool>(m_handle) && !FinalPath().empty(); }
     HANDLE Handle() const { return m_handle.get(); }
     // The folder as the file system names it ("\\?\C:\..."), whatever spelling, short name
     // or link reached it.
-    std::wstring_view FinalPath() const { return {m_finalPath.c_str(), m_finalPath.length}; }
+    std::wstring_view FinalPath() const { return m_finalPath.view(); }
 
     // The file `name` in this folder, opened as CreateFileW would but without following a
     // reparse point, and kept only when the handle shows a plain file with one link whose
     // final path is this folder's plus `name` and whose owner is trusted (file_trust.h); with
     // FILE_FLAG_BACKUP_SEMANTICS also such a folder. Otherwise nothing, with the last error
     // ERROR_CANT_ACCESS_FILE for a file refused after it was opened.
-    fw::UniqueFile Open(const wchar_t* name, DWORD access, DWORD share, DWORD disposition,
+    UniqueFile Open(const wchar_t* name, DWORD access, DWORD share, DWORD disposition,
                         DWORD flags = 0) const;
 
     // Whether `name` is here as Open takes it, a folder included: a task file whose presence
@@ -75,9 +70,9 @@ public:
 private:
     bool IsOurs(HANDLE file, const wchar_t* name) const;
 
-    WideBuffer m_path;  // ends in a backslash
-    WideBuffer m_finalPath;
-    fw::UniqueFile m_handle;
+    WideText m_path;  // ends in a backslash
+    WideText m_finalPath;
+    UniqueFile m_handle;
 };
 
 // Whether only trusted accounts can change the program file `path` names, and so what it
@@ -90,9 +85,9 @@ FolderRights ProgramRights(const wchar_t* path, wchar_t* account = nullptr, std:
 // never through a link. One of `rotateBytes` or more is first renamed to "<name>.1" on its
 // handle, relative to the checked folder, replacing an older one; when that fails it is
 // emptied instead.
-fw::UniqueFile OpenLogFile(const CheckedFolder& folder, const wchar_t* name, LONGLONG rotateBytes);
+UniqueFile OpenLogFile(const CheckedFolder& folder, const wchar_t* name, LONGLONG rotateBytes);
 
 // The name after the last backslash of `path` (a pointer into it).
 const wchar_t* LeafName(const wchar_t* path);
 
-}  // namespace vantrel
+}  // namespace winbase

@@ -2,9 +2,9 @@
 
 #include <cstddef>
 
-#include "../system_library.h"
+#include "winbase/system_library.h"
 
-namespace vantrel {
+namespace winbase {
 namespace {
 
 char g_note[320] = "hardening: not done";
@@ -69,7 +69,7 @@ void RemoveUnusedPrivileges(std::size_t& used) {
         Append(used, "privileges", false, ::GetLastError());
         return;
     }
-    const fw::UniqueHandle owned(token);
+    const winbase::UniqueHandle owned(token);
     alignas(TOKEN_PRIVILEGES) unsigned char buffer[4096] = {};
     auto* privileges = reinterpret_cast<TOKEN_PRIVILEGES*>(buffer);  // NOLINT(cppcoreguidelines-pro-type-reinterpret-cast): the call's layout
     DWORD size = 0;
@@ -123,8 +123,8 @@ void HardenProcess(Program program) {
     // Nothing in the prompt takes typed text, and an input method's menus could start programs
     // on the user's desktop under the system account.
     using DisableIme = BOOL(WINAPI*)(DWORD);
-    const fw::UniqueModule imm = fw::LoadSystemLibrary(L"imm32.dll");
-    const auto disableIme = fw::SystemProc<DisableIme>(imm, "ImmDisableIME");
+    const winbase::UniqueModule imm = winbase::LoadSystemLibrary(L"imm32.dll");
+    const auto disableIme = winbase::SystemProc<DisableIme>(imm, "ImmDisableIME");
     Append(used, "input methods disabled", disableIme != nullptr && disableIme(MAXDWORD),
            ::GetLastError());
 
@@ -135,9 +135,9 @@ const char* HardeningNote() { return g_note; }
 
 void DetachInputContexts(HWND dialog) {
     using Associate = BOOL(WINAPI*)(HWND, HANDLE, DWORD);
-    const fw::UniqueModule imm = fw::LoadSystemLibrary(L"imm32.dll");
-    const auto associate = fw::SystemProc<Associate>(imm, "ImmAssociateContextEx");
+    const winbase::UniqueModule imm = winbase::LoadSystemLibrary(L"imm32.dll");
+    const auto associate = winbase::SystemProc<Associate>(imm, "ImmAssociateContextEx");
     if (associate != nullptr) associate(dialog, nullptr, 0x0001 /* IACE_CHILDREN */);
 }
 
-}  // namespace vantrel
+}  // namespace winbase

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-namespace vantrel {
+namespace winbase {
 
 enum class Program { kPrompt, kLauncher };
 
@@ -21,4 +21,4 @@ const char* HardeningNote();
 // Leaves the dialog's controls without an input context: nothing in it takes typed text.
 void DetachInputContexts(HWND dialog);
 
-}  // namespace vantrel
+}  // namespace winbase

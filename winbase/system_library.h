@@ -1,12 +1,12 @@
 #pragma once
-// DLLs the prompt loads at run time come from the system directory only: a bare name would
+// DLLs our programs load at run time come from the system directory only: a bare name would
 // also search the program's folder, where a user may have planted one.
 
 #include <windows.h>
 
-#include "framework/unique_handle.h"
+#include "winbase/unique_handle.h"
 
-namespace fw {
+namespace winbase {
 
 struct ModuleTraits {
     static HMODULE Invalid() { return nullptr; }
@@ -26,4 +26,4 @@ Function SystemProc(const UniqueModule& module, const char* name) {
         reinterpret_cast<void*>(::GetProcAddress(module.get(), name)));
 }
 
-}  // namespace fw
+}  // namespace winbase

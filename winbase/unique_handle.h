@@ -1,51 +1,53 @@
 #pragma once
-// One RAII owner for every kind of handle: copy deleted, move allowed.
+// One RAII owner for every kind of handle: copy deleted, move allowed. Traits say what the
+// empty value is and how a handle is closed; they may carry state (the launcher closes
+// through its table of calls, which tests fake).
 
 #include <windows.h>
 
-namespace fw {
+namespace winbase {
 
 template <typename T, typename Traits>
 class UniqueResource {
 public:
     UniqueResource() = default;
-    explicit UniqueResource(T handle) : m_handle(handle) {}
+    explicit UniqueResource(T handle, Traits traits = Traits())
+        : m_handle(handle), m_traits(traits) {}
     ~UniqueResource() { reset(); }
 
     UniqueResource(const UniqueResource&) = delete;
     UniqueResource& operator=(const UniqueResource&) = delete;
-    UniqueResource(UniqueResource&& other) noexcept : m_handle(other.release()) {}
+    UniqueResource(UniqueResource&& other) noexcept
+        : m_handle(other.release()), m_traits(other.m_traits) {}
     UniqueResource& operator=(UniqueResource&& other) noexcept {
-        if (this != &other) reset(other.release());
+        if (this != &other) {
+            reset(other.release());
+            m_traits = other.m_traits;
+        }
         return *this;
     }
 
     T get() const { return m_handle; }
     explicit operator bool() const { return m_handle != Traits::Invalid(); }
 
+    // For an out-argument; whatever was held is closed first.
+    T* put() {
+        reset();
+        return &m_handle;
+    }
     T release() {
         T handle = m_handle;
         m_handle = Traits::Invalid();
         return handle;
     }
     void reset(T handle = Traits::Invalid()) {
-        if (m_handle != Traits::Invalid()) Traits::Close(m_handle);
+        if (m_handle != Traits::Invalid()) m_traits.Close(m_handle);
         m_handle = handle;
     }
 
 private:
     T m_handle = Traits::Invalid();
-};
-
-template <typename T>
-struct GdiTraits {
-    static T Invalid() { return nullptr; }
-    static void Close(T handle) { ::DeleteObject(handle); }
-};
-
-struct MemoryDcTraits {
-    static HDC Invalid() { return nullptr; }
-    static void Close(HDC dc) { ::DeleteDC(dc); }
+    [[no_unique_address]] Traits m_traits{};
 };
 
 struct FileTraits {
@@ -59,19 +61,7 @@ struct KernelTraits {
     static void Close(HANDLE handle) { ::CloseHandle(handle); }
 };
 
-struct IconTraits {
-    static HICON Invalid() { return nullptr; }
-    static void Close(HICON icon) { ::DestroyIcon(icon); }
-};
-
-template <typename T>
-using UniqueGdi = UniqueResource<T, GdiTraits<T>>;
-using UniquePen = UniqueGdi<HPEN>;
-using UniqueBrush = UniqueGdi<HBRUSH>;
-using UniqueBitmap = UniqueGdi<HBITMAP>;
-using UniqueMemoryDc = UniqueResource<HDC, MemoryDcTraits>;
 using UniqueFile = UniqueResource<HANDLE, FileTraits>;
 using UniqueHandle = UniqueResource<HANDLE, KernelTraits>;
-using UniqueIcon = UniqueResource<HICON, IconTraits>;
 
-}  // namespace fw
+}  // namespace winbase

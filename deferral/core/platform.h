@@ -64,9 +64,6 @@ public:
     // when missing.
     virtual WriteResult RewriteFile(const char16_t* path, std::string_view bytes) = 0;
 
-    // Removes a file; failure is not reported.
-    virtual void RemoveFile(const char16_t* path) = 0;
-
     // Up to `maxBytes` raw bytes of a file, or nothing when it can't be opened.
     virtual std::optional<std::string> ReadFileBytes(const char16_t* path,
                                                      std::size_t maxBytes) = 0;

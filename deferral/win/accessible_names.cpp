@@ -23,11 +23,11 @@ using CoCreateInstanceFn = HRESULT(WINAPI*)(REFCLSID, IUnknown*, DWORD, REFIID, 
 bool AccessibleNames::Start() {
     if (m_started) return m_services != nullptr;
     m_started = true;
-    m_ole32 = fw::LoadSystemLibrary(L"ole32.dll");
+    m_ole32 = winbase::LoadSystemLibrary(L"ole32.dll");
     // Loaded before COM looks for it, so that COM finds the system's copy already in place.
-    m_oleacc = fw::LoadSystemLibrary(L"oleacc.dll");
-    const auto initialise = fw::SystemProc<CoInitializeExFn>(m_ole32, "CoInitializeEx");
-    const auto create = fw::SystemProc<CoCreateInstanceFn>(m_ole32, "CoCreateInstance");
+    m_oleacc = winbase::LoadSystemLibrary(L"oleacc.dll");
+    const auto initialise = winbase::SystemProc<CoInitializeExFn>(m_ole32, "CoInitializeEx");
+    const auto create = winbase::SystemProc<CoCreateInstanceFn>(m_ole32, "CoCreateInstance");
     if (initialise == nullptr || create == nullptr || !m_oleacc) return false;
     m_comInitialised = SUCCEEDED(initialise(nullptr, COINIT_APARTMENTTHREADED));
     if (!m_comInitialised) return false;
@@ -80,7 +80,7 @@ void AccessibleNames::Clear() {
     }
     m_count = 0;
     if (m_comInitialised) {
-        if (const auto uninitialise = fw::SystemProc<CoUninitializeFn>(m_ole32, "CoUninitialize")) {
+        if (const auto uninitialise = winbase::SystemProc<CoUninitializeFn>(m_ole32, "CoUninitialize")) {
             uninitialise();
         }
         m_comInitialised = false;

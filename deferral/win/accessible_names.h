@@ -7,7 +7,7 @@
 
 #include <array>
 
-#include "system_library.h"
+#include "winbase/system_library.h"
 
 struct IAccPropServices;
 
@@ -31,8 +31,8 @@ private:
     void SetText(HWND window, Property property, const wchar_t* text);
     void Remember(HWND window);
 
-    fw::UniqueModule m_ole32;
-    fw::UniqueModule m_oleacc;
+    winbase::UniqueModule m_ole32;
+    winbase::UniqueModule m_oleacc;
     IAccPropServices* m_services = nullptr;
     bool m_started = false;  // tried already, whether or not it worked
     bool m_comInitialised = false;

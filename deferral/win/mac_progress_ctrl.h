@@ -8,7 +8,7 @@
 
 #include "bar_geometry.h"
 #include "framework/controls.h"
-#include "framework/unique_handle.h"
+#include "framework/gdi.h"
 
 class CMacProgressCtrl : public fw::ProgressCtrl {
 public:

@@ -7,8 +7,8 @@
 #include <string_view>
 
 #include "attention_policy.h"
-#include "guard/guarded_file.h"
-#include "instance_name.h"
+#include "winbase/guarded_file.h"
+#include "winbase/portable/instance_name.h"
 #include "task_paths.h"
 #include "wide_cast.h"
 
@@ -20,7 +20,7 @@ bool ProgramFolderFinalPath(vantrel::WideString& path) {
     wchar_t module[vantrel::kPathSize] = {};
     const DWORD length = ::GetModuleFileNameW(nullptr, module, vantrel::kPathSize);
     if (length == 0 || length >= vantrel::kPathSize) return false;
-    const vantrel::CheckedFolder folder(module);
+    const winbase::CheckedFolder folder(module);
     if (!folder.Valid()) return false;
     path = vantrel::FromWin(folder.FinalPath());
     return true;
@@ -33,7 +33,7 @@ struct TokenUserBuffer {
 PSID ProcessUser(TokenUserBuffer& buffer) {
     HANDLE token = nullptr;
     if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return nullptr;
-    const fw::UniqueHandle owned(token);
+    const winbase::UniqueHandle owned(token);
     DWORD size = 0;
     if (!::GetTokenInformation(token, TokenUser, buffer.bytes, sizeof buffer.bytes, &size)) {
         return nullptr;
@@ -177,13 +177,15 @@ SingleInstance::SingleInstance() {
         return;
     }
     SECURITY_ATTRIBUTES attributes{sizeof attributes, &descriptor, FALSE};
-    const std::wstring alias = vantrel::ToWin(vantrel::InstanceName(folder));
+    char16_t instance[winbase::kInstanceNameLength + 1];
+    winbase::InstanceName(folder, instance);
+    const std::wstring alias = vantrel::ToWin(vantrel::WideView(instance));
     m_namespace = FolderNamespace(alias, attributes);
     // Without the namespace, the global object of the folder's name, whose owner is checked.
     const std::wstring name = m_namespace ? alias + L"\\prompt" : L"Global\\" + alias;
     // A page-file section of one process id. Refused (access denied) when somebody else's
     // object of this name keeps us out, or when this account may not make global objects.
-    fw::UniqueHandle object(::CreateFileMappingW(INVALID_HANDLE_VALUE, &attributes, PAGE_READWRITE,
+    winbase::UniqueHandle object(::CreateFileMappingW(INVALID_HANDLE_VALUE, &attributes, PAGE_READWRITE,
                                                  0, sizeof(DWORD), name.c_str()));
     const DWORD error = ::GetLastError();
     if (!object) {

@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "framework/unique_handle.h"
+#include "winbase/unique_handle.h"
 
 class SingleInstance {
 public:
@@ -29,11 +29,11 @@ public:
         static HANDLE Invalid() { return nullptr; }
         static void Close(HANDLE space);
     };
-    using Namespace = fw::UniqueResource<HANDLE, NamespaceTraits>;
+    using Namespace = winbase::UniqueResource<HANDLE, NamespaceTraits>;
 
 private:
     Namespace m_namespace;  // the folder's private namespace; null where there is none
-    fw::UniqueHandle m_object;  // made in it, so it goes first
+    winbase::UniqueHandle m_object;  // made in it, so it goes first
     State m_state = State::kUnguarded;
     DWORD m_otherProcess = 0;  // as the other prompt wrote it into the object; 0 when not yet
     const char* m_reason = "";

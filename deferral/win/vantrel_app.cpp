@@ -7,8 +7,9 @@
 #include <string>
 #include <string_view>
 
-#include "diagnostic_log.h"
-#include "guard/guarded_file.h"
+#include "log_text.h"
+#include "winbase/diagnostic_log.h"
+#include "winbase/guarded_file.h"
 #include "number.h"
 #include "single_instance.h"
 #include "task_paths.h"
@@ -29,20 +30,20 @@ bool TrustedProgram() {
     wchar_t module[vantrel::kPathSize] = {};
     const DWORD length = ::GetModuleFileNameW(nullptr, module, vantrel::kPathSize);
     wchar_t account[512] = {};
-    const vantrel::FolderRights rights =
+    const winbase::FolderRights rights =
         length == 0 || length >= vantrel::kPathSize
-            ? vantrel::FolderRights::kUnreadable
-            : vantrel::ProgramRights(module, account, std::size(account));
-    if (rights == vantrel::FolderRights::kTrusted) return true;
+            ? winbase::FolderRights::kUnreadable
+            : winbase::ProgramRights(module, account, std::size(account));
+    if (rights == winbase::FolderRights::kTrusted) return true;
     // Without its last backslash; empty when the path could not be read.
-    const auto leaf = static_cast<std::size_t>(vantrel::LeafName(module) - module);
+    const auto leaf = static_cast<std::size_t>(winbase::LeafName(module) - module);
     const std::wstring_view folder(module, leaf > 0 ? leaf - 1 : 0);
-    const std::string who = rights == vantrel::FolderRights::kOpen
-                                ? DiagnosticLog::Utf8(vantrel::FromWin(std::wstring_view(account))) +
+    const std::string who = rights == winbase::FolderRights::kOpen
+                                ? Utf8Text(vantrel::FromWin(std::wstring_view(account))) +
                                       " may change it, a folder above it or the program"
                                 : std::string("its rights could not be read");
-    DiagnosticLog(L"PLIMSAY_LOG", "plimsay")
-        .Write("refused: folder \"" + DiagnosticLog::Utf8(vantrel::FromWin(folder)) + "\": " +
+    winbase::DiagnosticLog(L"PLIMSAY_LOG", "plimsay")
+        .Write("refused: folder \"" + Utf8Text(vantrel::FromWin(folder)) + "\": " +
                who + "; no task file read, nothing shown or written, no restart, exit code " +
                vantrel::FormatDecimal(CVantrelApp::kRefusedExitCode));
     return false;
@@ -67,7 +68,7 @@ BOOL CVantrelApp::InitInstance() {
     // reports: a second one shows the first and ends, exit code 0, touching nothing.
     const SingleInstance instance;
     if (instance.state() == SingleInstance::State::kOther) {
-        const DiagnosticLog log(L"PLIMSAY_LOG", "plimsay");
+        const winbase::DiagnosticLog log(L"PLIMSAY_LOG", "plimsay");
         log.Write("another prompt for this folder runs (process " +
                   vantrel::FormatDecimal(instance.otherProcess()) +
                   "): showed it on top and ended, no report, no restart");
@@ -75,7 +76,7 @@ BOOL CVantrelApp::InitInstance() {
         return FALSE;
     }
     if (instance.state() == SingleInstance::State::kUnguarded) {
-        DiagnosticLog(L"PLIMSAY_LOG", "plimsay")
+        winbase::DiagnosticLog(L"PLIMSAY_LOG", "plimsay")
             .Write(std::string("no guard against a second prompt: ") + instance.unguardedReason());
     }
 

@@ -2,13 +2,13 @@
 
 #include <utility>
 
-#include "dialog_texts.h"
 #include "attention_policy.h"
+#include "dialog_texts.h"
 #include "feedback.h"
 #include "framework/app.h"
 #include "framework/dpi.h"
 #include "framework/gdi.h"
-#include "guard/start_hardening.h"
+#include "log_text.h"
 #include "number.h"
 #include "resource.h"
 #include "task_settings.h"
@@ -16,21 +16,13 @@
 #include "timers.h"
 #include "vantrel_version.h"
 #include "wide_cast.h"
+#include "winbase/start_hardening.h"
 
 using vantrel::WideString;
 
 namespace {
 
 constexpr char kLanguageDirectory[] = "c:\\windows\\kestrond\\i18n\\plimsayui";
-
-// A LANGID as i18n.ini writes it: four hexadecimal digits.
-std::string LanguageId(std::uint16_t id) {
-    std::string digits(4, '0');
-    for (std::size_t i = 4; i-- > 0; id = static_cast<std::uint16_t>(id >> 4)) {
-        digits[i] = "0123456789ABCDEF"[id & 0xF];
-    }
-    return digits;
-}
 
 int ControlOf(vantrel::TextTarget target) {
     using T = vantrel::TextTarget;
@@ -102,11 +94,11 @@ BOOL CVantrelDlg::OnInitDialog() {
     const DWORD reported = ::GetModuleFileNameW(nullptr, modulePath, vantrel::kPathSize);
     const WideString path = vantrel::FromWin(std::wstring_view(modulePath, vantrel::kPathSize));
     m_log.Write("start: version " VANTREL_VERSION_TEXT ", program " +
-                Quoted(vantrel::FromWin(
+                QuotedText(vantrel::FromWin(
                     std::wstring_view(modulePath, reported < vantrel::kPathSize ? reported : 0))));
-    m_log.Write(vantrel::HardeningNote());
-    m_log.Write(DiagnosticLog::FolderNote(modulePath));
-    vantrel::DetachInputContexts(m_hWnd);
+    m_log.Write(winbase::HardeningNote());
+    m_log.Write(FolderNote(modulePath));
+    winbase::DetachInputContexts(m_hWnd);
     if (!vantrel::BuildTaskPaths(path.c_str(), reported, m_paths)) {
         // Without its own directory the prompt can neither read its task nor report on it:
         // no click may start a countdown or the restart. Esc still closes the dialog.
@@ -136,11 +128,11 @@ BOOL CVantrelDlg::OnInitDialog() {
 
 bool CVantrelDlg::ReadTaskSettings() {
     const bool customised = vantrel::ReadTaskSettings(m_platform, m_paths, m_state);
-    m_log.Write("settings: Action=" + Quoted(m_state.m_szAction.view()) + " from " +
-                Quoted(m_paths.m_szCfgPath.view()) + "; countdown " +
+    m_log.Write("settings: Action=" + QuotedText(m_state.m_szAction.view()) + " from " +
+                QuotedText(m_paths.m_szCfgPath.view()) + "; countdown " +
                 vantrel::FormatDecimal(m_state.m_nDelay) + " s and " +
                 vantrel::FormatDecimal(m_state.m_nRemainPostpone) + " postpones from " +
-                Quoted(customised ? m_paths.m_szCustomCfgPath.view() : m_paths.m_szCfgPath.view()));
+                QuotedText(customised ? m_paths.m_szCustomCfgPath.view() : m_paths.m_szCfgPath.view()));
     return true;
 }
 
@@ -381,10 +373,6 @@ void CVantrelDlg::OnPostpone() {
 void CVantrelDlg::OnCancelClicked() {
     m_log.Write("dismissed with Esc: no feedback, no restart");
     OnCancel();
-}
-
-std::string CVantrelDlg::Quoted(vantrel::WideView text) {
-    return "\"" + DiagnosticLog::Utf8(text) + "\"";
 }
 
 void CVantrelDlg::OnSliderNotify(NMHDR*, LRESULT* result) {

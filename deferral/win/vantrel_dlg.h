@@ -6,7 +6,7 @@
 #include "framework/controls.h"
 #include "framework/dialog.h"
 #include "countdown.h"
-#include "diagnostic_log.h"
+#include "winbase/diagnostic_log.h"
 #include "dialog_texts.h"
 #include "framework/message_map.h"
 #include "mac_progress_ctrl.h"
@@ -62,8 +62,6 @@ private:
     void OnProgressCustomDraw(NMHDR*, LRESULT* result) { *result = 0; }
     void OnSliderNotify(NMHDR* notification, LRESULT* result);
     void OnTimer(UINT_PTR id);
-    // What a line of the opt-in log says about a text or a path.
-    static std::string Quoted(vantrel::WideView text);
     // The task files are known; without them nothing may be written or run.
     bool HasTaskFiles() const { return !m_paths.m_szCfgPath.empty(); }
 
@@ -81,7 +79,7 @@ private:
     vantrel::ShortText m_szCountdownLabel;
     vantrel::WinPlatform m_platform;  // before the catalogue, which reads through it
     vantrel::TextCatalogue m_catalogue{m_platform};
-    DiagnosticLog m_log{L"PLIMSAY_LOG", "plimsay"};
+    winbase::DiagnosticLog m_log{L"PLIMSAY_LOG", "plimsay"};
     ScreenReaderTexts m_accessible;
     bool m_bAnnounced = false;  // the first showing
 };

@@ -8,12 +8,15 @@
 #include <climits>
 #include <vector>
 
-#include "framework/unique_handle.h"
-#include "guard/guarded_file.h"
+#include "winbase/unique_handle.h"
+#include "winbase/guarded_file.h"
 #include "rewrite.h"
 #include "wide_cast.h"
 
 namespace vantrel {
+using winbase::CheckedFolder;
+using winbase::LeafName;
+
 namespace {
 
 constexpr DWORD kSystemProgramWaitMs = 30000;
@@ -46,14 +49,14 @@ std::wstring WidenAnsi(const std::string& text) {
 // system when the process ends however it ends.
 class MarkerFile : public Platform::HeldFile {
 public:
-    explicit MarkerFile(fw::UniqueFile file) : m_file(std::move(file)) {}
+    explicit MarkerFile(winbase::UniqueFile file) : m_file(std::move(file)) {}
 
 private:
-    fw::UniqueFile m_file;
+    winbase::UniqueFile m_file;
 };
 
 // A task file of the program's folder, never through a link (guard/guarded_file.h).
-fw::UniqueFile OpenTaskFile(const char16_t* path, DWORD access, DWORD share, DWORD disposition) {
+winbase::UniqueFile OpenTaskFile(const char16_t* path, DWORD access, DWORD share, DWORD disposition) {
     const std::wstring name = WinPath(path);
     const CheckedFolder folder(name.c_str());
     return folder.Open(LeafName(name.c_str()), access, share, disposition);
@@ -99,7 +102,7 @@ private:
 // Opens for writing without emptying and without caring for hidden or system attributes,
 // which would make CREATE_ALWAYS fail on a file the agent marked so. A read-only file is
 // refused outright: Windows refuses it anyway, but Wine running as root would not.
-fw::UniqueFile OpenForRewrite(const char16_t* path) {
+winbase::UniqueFile OpenForRewrite(const char16_t* path) {
     const std::wstring name = WinPath(path);
     const DWORD attributes = ::GetFileAttributesW(name.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
@@ -118,7 +121,7 @@ WideString WinPlatform::ReadProfileString(WideView section, WideView key, WideVi
     // The profile API reads by name: the file is checked on a handle that shares no deletion,
     // so that it can be neither removed nor renamed, nor its name given to another file,
     // until the read is done.
-    const fw::UniqueFile checked =
+    const winbase::UniqueFile checked =
         OpenTaskFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
     if (!checked) return WideString(fallback.substr(0, length - 1));
     std::vector<wchar_t> buffer(length, L'\0');
@@ -138,12 +141,12 @@ std::unique_ptr<Platform::HeldFile> WinPlatform::HoldMarkerFile(const char16_t* 
     // OPEN_ALWAYS takes over a marker an earlier run left behind, hidden or not. Only once the
     // handle shows it is ours is it cut and marked for deletion, on the handle itself.
     constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-    fw::UniqueFile file = OpenTaskFile(path, GENERIC_WRITE | DELETE, kShareAll, OPEN_ALWAYS);
+    winbase::UniqueFile file = OpenTaskFile(path, GENERIC_WRITE | DELETE, kShareAll, OPEN_ALWAYS);
     if (!file) return nullptr;
     ::SetEndOfFile(file.get());
     // A second handle on the same file with delete-on-close: the file goes when it closes,
     // also when the process ends however it ends, and stays visible to the agent till then.
-    fw::UniqueFile held(::ReOpenFile(file.get(), DELETE, kShareAll, FILE_FLAG_DELETE_ON_CLOSE));
+    winbase::UniqueFile held(::ReOpenFile(file.get(), DELETE, kShareAll, FILE_FLAG_DELETE_ON_CLOSE));
     if (held) return std::make_unique<MarkerFile>(std::move(held));
     FILE_DISPOSITION_INFO disposition{TRUE};
     if (!::SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition,
@@ -155,7 +158,7 @@ std::unique_ptr<Platform::HeldFile> WinPlatform::HoldMarkerFile(const char16_t* 
 
 WriteResult WinPlatform::RewriteFile(const char16_t* path, std::string_view bytes) {
     if (bytes.size() > MAXDWORD) return Failure(ERROR_INVALID_PARAMETER);
-    fw::UniqueFile file = OpenForRewrite(path);
+    winbase::UniqueFile file = OpenForRewrite(path);
     if (!file) return Failure(::GetLastError());
     HandleRewrite target(file.get());
     const std::uint32_t error = RewriteInPlace(target, bytes);
@@ -163,19 +166,8 @@ WriteResult WinPlatform::RewriteFile(const char16_t* path, std::string_view byte
     return {WriteOutcome::kWritten, 0};
 }
 
-void WinPlatform::RemoveFile(const char16_t* path) {
-    // Deleted through a checked handle: deleting a link by name can reach its target.
-    const fw::UniqueFile file = OpenTaskFile(
-        path, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
-    FILE_DISPOSITION_INFO disposition{TRUE};
-    if (file) {
-        ::SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition,
-                                     sizeof disposition);
-    }
-}
-
 std::optional<std::string> WinPlatform::ReadFileBytes(const char16_t* path, std::size_t maxBytes) {
-    const fw::UniqueFile file =
+    const winbase::UniqueFile file =
         OpenTaskFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
     if (!file) return std::nullopt;
     std::string bytes;
@@ -192,7 +184,7 @@ bool WinPlatform::ReadFileChunks(const std::string& ansiFolder, const std::strin
     if (leaf.empty() || directory.empty()) return false;
     const std::wstring path = directory + L"\\" + leaf;
     const CheckedFolder folder(path.c_str());
-    const fw::UniqueFile file = folder.Open(leaf.c_str(), GENERIC_READ,
+    const winbase::UniqueFile file = folder.Open(leaf.c_str(), GENERIC_READ,
                                             FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
     if (!file) return false;
     ReadInChunks(file.get(), maxBytes, sink);
@@ -228,8 +220,8 @@ ProgramRun WinPlatform::RunSystemProgram(WideView program, WideView commandLine)
                           CREATE_NO_WINDOW, nullptr, directory, &startup, &process)) {
         return {::GetLastError()};
     }
-    const fw::UniqueHandle processHandle(process.hProcess);
-    const fw::UniqueHandle threadHandle(process.hThread);
+    const winbase::UniqueHandle processHandle(process.hProcess);
+    const winbase::UniqueHandle threadHandle(process.hThread);
     // As the command processor did, wait for it, but never for ever.
     ProgramRun run;
     DWORD exitCode = 0;

@@ -12,7 +12,6 @@ public:
     bool FileExists(const char16_t* path) override;
     std::unique_ptr<HeldFile> HoldMarkerFile(const char16_t* path) override;
     WriteResult RewriteFile(const char16_t* path, std::string_view bytes) override;
-    void RemoveFile(const char16_t* path) override;
     std::optional<std::string> ReadFileBytes(const char16_t* path, std::size_t maxBytes) override;
     bool ReadFileChunks(const std::string& ansiFolder, const std::string& name,
                         std::size_t maxBytes, const ChunkSink& sink) override;

@@ -180,13 +180,13 @@ DWORD WINAPI FakeGetEnvironmentVariableW(LPCWSTR name, LPWSTR buffer, DWORD size
     return Copied(found->second, buffer, size);
 }
 
-vantrel::FolderRights FakeProgramRights(const wchar_t* path, wchar_t* account,
+winbase::FolderRights FakeProgramRights(const wchar_t* path, wchar_t* account,
                                         std::size_t capacity) {
     FakeWinApi& f = *g_fake;
     f.calls.push_back("ProgramRights");
     f.rightsQueries.push_back(path);
     const auto found = f.rights.find(path);
-    if (found == f.rights.end()) return vantrel::FolderRights::kTrusted;
+    if (found == f.rights.end()) return winbase::FolderRights::kTrusted;
     if (account != nullptr && capacity > f.rightsAccount.size()) {
         f.rightsAccount.copy(account, f.rightsAccount.size());
         account[f.rightsAccount.size()] = L'\0';

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "guard/guarded_file.h"
+#include "winbase/guarded_file.h"
 #include "win_api.h"
 
 namespace selvaun::testing {
@@ -38,7 +38,7 @@ public:
     std::wstring windowsDirectory = L"C:\\Windows";
     std::map<std::wstring, std::wstring> environment;  // for GetEnvironmentVariableW
     // What ProgramRights says of a path (trusted when not listed), and the account it names.
-    std::map<std::wstring, vantrel::FolderRights> rights;
+    std::map<std::wstring, winbase::FolderRights> rights;
     std::wstring rightsAccount = L"Everyone (S-1-1-0)";
 
     // Every call in order, e.g. "OpenProcessToken(0x28) -> token1", "CloseHandle(token1)".

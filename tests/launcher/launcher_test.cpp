@@ -49,7 +49,7 @@ protected:
     FakeWinApi m_fake;
     OutputFile m_out;
     OutputFile m_err;
-    Launcher m_launcher{m_fake.Api(), m_out.get(), m_err.get()};
+    Launcher m_launcher{m_fake.Api(), m_out.get(), m_err.get(), kNoLog};
 };
 
 const Calls kPrivilegeStep = {
@@ -79,7 +79,7 @@ TEST(LauncherUsage, WrongArgumentCountPrintsUsageAndTouchesNothing) {
         SCOPED_TRACE(arguments.size());
         FakeWinApi fake;
         OutputFile out, err;
-        Launcher launcher(fake.Api(), out.get(), err.get());
+        Launcher launcher(fake.Api(), out.get(), err.get(), kNoLog);
         EXPECT_EQ(RunMain(launcher, arguments), -1);
         EXPECT_EQ(out.Bytes(), kUsage);
         EXPECT_EQ(err.Bytes(), "");
@@ -308,22 +308,23 @@ TEST_F(LauncherTest, SearchesTheSystemsFoldersAndPathOnly) {
 // the account. The same command with the rights trusted starts: the refusal is what stops it.
 TEST(LauncherRights, AProgramOthersMayChangeIsRefused) {
     const struct {
-        vantrel::FolderRights rights;
+        winbase::FolderRights rights;
         int status;
         const char* logLine;
     } cases[] = {
-        {vantrel::FolderRights::kOpen, -1,
+        {winbase::FolderRights::kOpen, -1,
          "refused \"C:\\Program Files\\App\\app.exe\": Everyone (S-1-1-0) may change its folder "
          "\"C:\\Program Files\\App\", a folder above it or the file itself\r\n"},
-        {vantrel::FolderRights::kUnreadable, -1,
+        {winbase::FolderRights::kUnreadable, -1,
          "refused \"C:\\Program Files\\App\\app.exe\": who may change its folder "
          "\"C:\\Program Files\\App\", a folder above it or the file itself could not be read\r\n"},
-        {vantrel::FolderRights::kTrusted, 0, "starting \"C:\\Program Files\\App\\app.exe\" /s\r\n"},
+        {winbase::FolderRights::kTrusted, 0, "starting \"C:\\Program Files\\App\\app.exe\" /s\r\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.rights));
         FakeWinApi fake;
-        OutputFile out, err, log;
+        OutputFile out, err;
+        const LogFile log;
         fake.rights[L"C:\\Program Files\\App\\app.exe"] = c.rights;
         Launcher launcher(fake.Api(), out.get(), err.get(), log.get());
         EXPECT_EQ(RunMain(launcher, {"C:\\Program Files\\App\\app.exe /s"}), c.status);

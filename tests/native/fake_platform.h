@@ -50,7 +50,6 @@ public:
         // Sharing violation, access denied.
         return {outcome, outcome == WriteOutcome::kWritten ? 0u : outcome == WriteOutcome::kBusy ? 32u : 5u};
     }
-    void RemoveFile(const char16_t* path) override { m_log.push_back(u"remove " + WideString(path)); }
 
     // In chunks of m_chunkBytes, so that pieces and line ends fall across their edges. Files
     // are kept under their folder, a backslash and their name, joined as they come.

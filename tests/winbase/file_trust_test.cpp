@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "file_trust.h"
+#include "winbase/portable/file_trust.h"
 
-namespace vantrel {
+namespace winbase {
 namespace {
 
 constexpr std::u16string_view kSystem = u"S-1-5-18";
@@ -186,4 +186,4 @@ TEST(FinalPath, IsOursOnlyDirectlyInTheFolderUnderItsName) {
 }
 
 }  // namespace
-}  // namespace vantrel
+}  // namespace winbase

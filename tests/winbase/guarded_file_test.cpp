@@ -8,10 +8,10 @@
 
 #include <string>
 
-#include "guard/guarded_file.h"
+#include "winbase/guarded_file.h"
 #include "win_files.h"
 
-namespace vantrel {
+namespace winbase {
 namespace {
 
 using testsupport::TempDirectory;
@@ -90,7 +90,7 @@ TEST(GuardedOpen, TakesOnlyAFileOfTheFolderItself) {
         }
         ASSERT_TRUE(testsupport::Exists(planted));
         const CheckedFolder folder(planted.c_str());
-        const fw::UniqueFile file =
+        const winbase::UniqueFile file =
             folder.Open(L"cancel.flag", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
         EXPECT_EQ(static_cast<bool>(file), c.opened);
         EXPECT_EQ(folder.Holds(L"cancel.flag"), c.held);
@@ -199,4 +199,4 @@ TEST(Owner, OfATaskFileOrAProgramMustBeTrusted) {
 }
 
 }  // namespace
-}  // namespace vantrel
+}  // namespace winbase

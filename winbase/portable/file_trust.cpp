@@ -1,6 +1,6 @@
-#include "file_trust.h"
+#include "winbase/portable/file_trust.h"
 
-namespace vantrel {
+namespace winbase {
 namespace {
 
 // A folder's and a file's rights, as the file system names them: the first two bits are
@@ -107,4 +107,4 @@ bool IsEntryOf(std::u16string_view finalPath, std::u16string_view folder, std::u
     return true;
 }
 
-}  // namespace vantrel
+}  // namespace winbase

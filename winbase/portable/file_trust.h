@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string_view>
 
-namespace vantrel {
+namespace winbase {
 
 // An access entry's kind as the system stores it. Any other kind (object, callback,
 // conditional) is not read here: an allowing one counts as granting everything to anybody,
@@ -61,4 +61,4 @@ std::u16string_view UntrustedWriter(Guarded what, std::u16string_view owner,
 // "DEFER.CFG"). A folder's path may end in a backslash (a drive's root does).
 bool IsEntryOf(std::u16string_view finalPath, std::u16string_view folder, std::u16string_view name);
 
-}  // namespace vantrel
+}  // namespace winbase

@@ -1,6 +1,6 @@
 #pragma once
 // A zero-ended text in a heap buffer of a fixed capacity, writable in place as
-// CreateProcessAsUserW wants its command line. The launcher keeps to this and to
+// CreateProcessAsUserW wants its command line. Code for the launcher keeps to this and to
 // string views so that it needs nothing from the C++ library that throws.
 
 #include <cstddef>
@@ -9,7 +9,7 @@
 #include <initializer_list>
 #include <string_view>
 
-namespace selvaun {
+namespace winbase {
 
 template <typename Char>
 class HeapText {
@@ -40,6 +40,9 @@ public:
 
     // Null when there is no buffer.
     Char* data() { return m_text; }
+    const Char* data() const { return m_text; }
+    // The text, or an empty one when there is no buffer.
+    const Char* c_str() const { return m_text != nullptr ? m_text : kEmpty; }
     std::size_t capacity() const { return m_capacity; }
     // The text up to its terminator, or up to the capacity when none was written.
     std::basic_string_view<Char> view() const {
@@ -66,6 +69,7 @@ public:
     }
 
 private:
+    static constexpr Char kEmpty[1] = {};
     Char* m_text = nullptr;
     std::size_t m_capacity = 0;
 };
@@ -73,4 +77,4 @@ private:
 using WideText = HeapText<wchar_t>;
 using AnsiText = HeapText<char>;
 
-}  // namespace selvaun
+}  // namespace winbase

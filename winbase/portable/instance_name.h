@@ -1,14 +1,18 @@
 #pragma once
 // The name of the object that marks a running prompt for one task folder.
 
-#include "fixed_text.h"
+#include <cstddef>
+#include <string_view>
 
-namespace vantrel {
+namespace winbase {
+
+constexpr std::size_t kInstanceNameLength = 24;
 
 // "plimsay-" and 16 hex digits of a hash of the folder's final path as the system reports it
-// (normalised, so that two spellings of one folder give one name): a path is too long and
-// holds backslashes, which a name may not. The shell makes it the name of a private
-// namespace, or puts it in the global one; either way prompts of different sessions meet.
-WideString InstanceName(WideView folderFinalPath);
+// (normalised, so that two spellings of one folder give one name), ended by a zero: a path is
+// too long and holds backslashes, which a name may not. The prompt makes it the name of a
+// private namespace, or puts it in the global one; either way prompts of different sessions
+// meet.
+void InstanceName(std::u16string_view folderFinalPath, char16_t (&name)[kInstanceNameLength + 1]);
 
-}  // namespace vantrel
+}  // namespace winbase

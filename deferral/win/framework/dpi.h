@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "unique_handle.h"
+#include "gdi.h"
 
 namespace fw {
 

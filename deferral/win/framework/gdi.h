@@ -1,11 +1,36 @@
 #pragma once
-// Device contexts for painting: select guards, the paint DC and an off-screen buffer.
+// GDI objects and icons owned, device contexts for painting: select guards, the paint DC
+// and an off-screen buffer.
 
 #include <windows.h>
 
-#include "unique_handle.h"
+#include "winbase/unique_handle.h"
 
 namespace fw {
+
+template <typename T>
+struct GdiTraits {
+    static T Invalid() { return nullptr; }
+    static void Close(T handle) { ::DeleteObject(handle); }
+};
+
+struct MemoryDcTraits {
+    static HDC Invalid() { return nullptr; }
+    static void Close(HDC dc) { ::DeleteDC(dc); }
+};
+
+struct IconTraits {
+    static HICON Invalid() { return nullptr; }
+    static void Close(HICON icon) { ::DestroyIcon(icon); }
+};
+
+template <typename T>
+using UniqueGdi = winbase::UniqueResource<T, GdiTraits<T>>;
+using UniquePen = UniqueGdi<HPEN>;
+using UniqueBrush = UniqueGdi<HBRUSH>;
+using UniqueBitmap = UniqueGdi<HBITMAP>;
+using UniqueMemoryDc = winbase::UniqueResource<HDC, MemoryDcTraits>;
+using UniqueIcon = winbase::UniqueResource<HICON, IconTraits>;
 
 // Selects an object into a DC and puts the previous one back when it goes. An empty
 // object (a pen whose creation failed) is not selected, so the previous one stays in use.

@@ -2,10 +2,10 @@
 #include <windows.h>
 
 #include "app.h"
-#include "guard/start_hardening.h"
+#include "winbase/start_hardening.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // Before any DLL loads late and any window exists.
-    vantrel::HardenProcess(vantrel::Program::kPrompt);
+    winbase::HardenProcess(winbase::Program::kPrompt);
     return fw::RunApplication(instance);
 }
