@@ -368,6 +368,12 @@ void CVantrelDlg::OnPostpone() {
                     vantrel::FormatDecimal(m_state.m_nRemainPostpone) + " postpones left");
     }
     Apply(effects);
+    if (effects.empty()) return;
+    // The cancel flag's timer restarts with the postponed countdown's, so that the two wake
+    // the prompt together rather than twice a second; the flag is checked now for the second
+    // that restart skips.
+    SetTimer(kTimerCancelFlag, kTimerPeriodMs);
+    OnTimer(kTimerCancelFlag);
 }
 
 void CVantrelDlg::OnCancelClicked() {
