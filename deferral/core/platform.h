@@ -46,7 +46,7 @@ public:
                                          std::uint32_t length, const char16_t* path) = 0;
 
     // Whether the task file at `path` is there as one a trusted account put in its folder:
-    // a plain file as the guarded open takes it, or a folder (guard/guarded_file.h). A link
+    // a plain file as the guarded open takes it, or a folder (winbase/guarded_file.h). A link
     // under its name, or a file another account owns, counts as missing.
     virtual bool FileExists(const char16_t* path) = 0;
 

@@ -55,7 +55,7 @@ private:
     winbase::UniqueFile m_file;
 };
 
-// A task file of the program's folder, never through a link (guard/guarded_file.h).
+// A task file of the program's folder, never through a link (winbase/guarded_file.h).
 winbase::UniqueFile OpenTaskFile(const char16_t* path, DWORD access, DWORD share, DWORD disposition) {
     const std::wstring name = WinPath(path);
     const CheckedFolder folder(name.c_str());
