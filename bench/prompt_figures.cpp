@@ -1,5 +1,5 @@
-// The prompt's figures against its baselines: start-up, memory, idle cost, no growth and
-// reaction. Each run starts the real plimsay.exe as the agent would.
+// The prompt's figures against its baselines: start-up, memory, idle cost and no growth.
+// Each run starts the real plimsay.exe as the agent would.
 #include <windows.h>
 #include <commctrl.h>
 #include <psapi.h>
@@ -11,6 +11,7 @@
 
 #include "figures.h"
 #include "options.h"
+#include "prompt_task.h"
 #include "process_usage.h"
 #include "prompt_run.h"
 #include "resource.h"
@@ -21,14 +22,8 @@ namespace {
 constexpr wchar_t kBareDialog[] = L"bare_dialog.exe";
 constexpr wchar_t kTimerDialog[] = L"timer_dialog.exe";
 constexpr wchar_t kWakeupDialog[] = L"wakeup_dialog.exe";
-constexpr DWORD kStartTimeoutMs = 15000;
 constexpr UINT_PTR kCountdownTimer = 1;
 constexpr UINT_PTR kPostponedTimer = 2;
-
-std::string Task(int delay, int remain) {
-    return "[Settings]\r\nAction=Reboot\r\nDefaultPostponeTime=" + std::to_string(delay) +
-           "\r\nRemainPostponeCount=" + std::to_string(remain) + "\r\n";
-}
 
 bool Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     DWORD_PTR result = 0;
@@ -337,82 +332,6 @@ void MeasureGrowth(const Options& options) {
               "handle, GDI and USER counts (GetProcessHandleCount, GetGuiResources) and the "
               "host process's open file descriptors, same two moments",
               counts, "", Format("%s, %s", equal ? "equal" : "not equal", Verdict(equal)), "equal"});
-}
-
-void MeasureReaction(const Options& options) {
-    std::vector<double> reboot, cancel;
-    std::string failure;
-    const auto fedBack = [](const std::string& file, const char* outcome) {
-        return file.find(std::string("[Feedback]\r\n") + outcome) != std::string::npos;
-    };
-    for (int i = 0; i < options.runs && failure.empty(); ++i) {
-        {
-            e2e::PromptRun run(options.prompt);
-            run.WriteProgramFile(L"defer.cfg", Task(600, 3));
-            if (!run.Start() || run.WaitForDialog(kStartTimeoutMs) == nullptr) {
-                failure = "the prompt did not start";
-                break;
-            }
-            const double start = Now();
-            ::PostMessageW(run.Item(IDC_ACT_NOW), BM_CLICK, 0, 0);
-            double done = 0;
-            bool fed = false, restarted = false;
-            while (Now() - start < 10 && !(fed && restarted)) {
-                fed = fed || fedBack(run.ReadProgramFile(L"defer.cfg").value_or(""), "Cancel=no");
-                restarted = restarted || !run.ShutdownLog().empty();
-                done = Now();
-                ::Sleep(2);
-            }
-            if (!fed || !restarted) {
-                failure = "Reboot now: no feedback or no restart";
-                break;
-            }
-            reboot.push_back((done - start) * 1000.0);
-            run.WaitForExit(10000);
-        }
-        {
-            e2e::PromptRun run(options.prompt);
-            run.WriteProgramFile(L"defer.cfg", Task(600, 3));
-            if (!run.Start() || run.WaitForDialog(kStartTimeoutMs) == nullptr) {
-                failure = "the prompt did not start";
-                break;
-            }
-            // The flag lands at a different moment of the prompt's one-second poll each run.
-            ::Sleep(static_cast<DWORD>((i * 1000 / options.runs + 50) % 1000));
-            const double start = Now();
-            run.WriteProgramFile(L"cancel.flag", "");
-            double done = 0;
-            bool fed = false;
-            while (Now() - start < 10 && !fed) {
-                fed = fedBack(run.ReadProgramFile(L"defer.cfg").value_or(""), "Cancel=yes");
-                done = Now();
-                if (!fed) ::Sleep(2);
-            }
-            if (!fed) {
-                failure = "cancel.flag: no feedback";
-                break;
-            }
-            cancel.push_back((done - start) * 1000.0);
-            run.WaitForExit(10000);
-        }
-    }
-    if (!failure.empty()) {
-        PrintFailedRow("reaction", failure);
-        return;
-    }
-    const Spread now = SpreadOf(reboot), flag = SpreadOf(cancel);
-    PrintRow({"reaction: Reboot now",
-              Format("click until the feedback is in defer.cfg and the restart program (the "
-                     "stand-in over system32\\shutdown.exe) has started; %s",
-                     Runs(now.count).c_str()),
-              Show(now, "ms"), "", "printed", "print"});
-    PrintRow({"reaction: cancel.flag",
-              Format("flag created until the feedback is in defer.cfg, at moments spread over "
-                     "the prompt's one-second poll; %s",
-                     Runs(flag.count).c_str()),
-              Show(flag, "ms"), "", Format("max %s 1.1 s, %s", flag.max <= 1100 ? "within" : "over",
-                                              Verdict(flag.max <= 1100)),
-              "<= 1.1 s"});
 }
 
 }  // namespace bench
